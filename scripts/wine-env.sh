@@ -1,0 +1,21 @@
+# Sourced by ./test and ./run: the Wine environment the Windows build runs in, and a prefix of
+# our own made ready once (never ~/.wine).
+: "${PELMORA_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# The Japanese locale makes code page 932 the ANSI code page, as on the user's machine.
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 TZ="${TZ:-Asia/Tokyo}"
+
+wine_prefix_ready() {
+    if [ ! -f "$WINEPREFIX/.pelmora-ready" ]; then
+        echo "wine: preparing $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        # Without a window manager every hidden window costs two seconds unless Wine is told
+        # that it manages the windows itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        wineserver -w
+        touch "$WINEPREFIX/.pelmora-ready"
+    fi
+}
