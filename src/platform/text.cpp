@@ -1,0 +1,102 @@
+#include "platform/text.h"
+
+namespace pelmora {
+namespace {
+
+constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// Bytes that code page 932 leaves undefined as single characters. The two backends disagree on
+// them (Windows maps some to private-use characters), so both treat them as undecodable.
+bool IsUndefinedSingleByte(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 0xFD; }
+
+// Length of the UTF-8 sequence that starts at s[i], or 0 when the bytes there are not one.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = 0;
+    if (b < 0x80) {
+        return 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    const auto b1 = static_cast<unsigned char>(s[i + 1]);
+    if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90) ||
+        (b == 0xF4 && b1 >= 0x90)) {
+        return 0;  // overlong, surrogate or beyond U+10FFFF
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view bytes) {
+    std::string out;
+    if (backend::DecodeCp932Strict(bytes, out)) {
+        bool clean = true;
+        for (unsigned char b : bytes) {
+            clean = clean && !IsUndefinedSingleByte(b);
+        }
+        if (clean) {
+            return out;
+        }
+    }
+    // Something in the text is damaged: go character by character, so that one bad byte costs
+    // one replacement character and the rest of the text survives.
+    out.clear();
+    std::string piece;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        std::size_t n = 1;
+        if (IsLeadByte(b) && i + 1 < bytes.size() &&
+            IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            n = 2;
+        }
+        if ((n == 2 || (!IsLeadByte(b) && !IsUndefinedSingleByte(b))) &&
+            backend::DecodeCp932Strict(bytes.substr(i, n), piece)) {
+            out += piece;
+            i += n;
+        } else {
+            out += kReplacementChar;
+            i += 1;
+        }
+    }
+    return out;
+}
+
+std::string Utf8ToCp932(std::string_view utf8) {
+    std::string out;
+    if (backend::EncodeCp932Strict(utf8, out)) {
+        return out;
+    }
+    out.clear();
+    std::string piece;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t n = Utf8SequenceLength(utf8, i);
+        if (n != 0 && backend::EncodeCp932Strict(utf8.substr(i, n), piece)) {
+            out += piece;
+        } else {
+            out += '?';
+        }
+        i += n != 0 ? n : 1;
+    }
+    return out;
+}
+
+}  // namespace pelmora

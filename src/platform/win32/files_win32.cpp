@@ -1,0 +1,125 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/files.h"
+
+namespace pelmora {
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+    ~Handle() { Close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    HANDLE get() const { return h_; }
+    void Reset(HANDLE h) {
+        Close();
+        h_ = h;
+    }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool Close() {
+        const HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
+    }
+
+private:
+    HANDLE h_;
+};
+
+int LastError() { return static_cast<int>(GetLastError()); }
+
+}  // namespace
+
+std::optional<std::string> DiskFiles::ReadAll(const std::filesystem::path& path) {
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, n);
+    }
+}
+
+std::optional<WriteError> DiskFiles::Replace(const std::filesystem::path& path,
+                                             std::string_view bytes) {
+    const auto injected = [&](WriteStep step) { return failAt && failAt(step); };
+
+    if (injected(WriteStep::CreateTemp)) {
+        return WriteError{WriteStep::CreateTemp, 0};
+    }
+    // A name of our own beside the target, so the final move stays within one volume.
+    std::filesystem::path tempName;
+    Handle file;
+    for (unsigned attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
+        tempName = path;
+        tempName += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(attempt) + L".tmp";
+        file.Reset(CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) {
+            break;
+        }
+    }
+    if (!file.valid()) {
+        return WriteError{WriteStep::CreateTemp, LastError()};
+    }
+    // From here on a failure closes and removes the temporary file.
+    struct TempGuard {
+        Handle& file;
+        const std::filesystem::path& name;
+        bool keep = false;
+        ~TempGuard() {
+            file.Close();
+            if (!keep) {
+                DeleteFileW(name.c_str());
+            }
+        }
+    } guard{file, tempName};
+
+    if (injected(WriteStep::Write)) {
+        return WriteError{WriteStep::Write, 0};
+    }
+    for (std::size_t done = 0; done < bytes.size();) {
+        DWORD n = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &n, nullptr)) {
+            return WriteError{WriteStep::Write, LastError()};
+        }
+        done += n;
+    }
+    if (injected(WriteStep::Flush)) {
+        return WriteError{WriteStep::Flush, 0};
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return WriteError{WriteStep::Flush, LastError()};
+    }
+    if (!file.Close()) {
+        return WriteError{WriteStep::Flush, LastError()};
+    }
+    if (injected(WriteStep::Replace)) {
+        return WriteError{WriteStep::Replace, 0};
+    }
+    if (!MoveFileExW(tempName.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return WriteError{WriteStep::Replace, LastError()};
+    }
+    guard.keep = true;
+    return std::nullopt;
+}
+
+}  // namespace pelmora
