@@ -1,0 +1,61 @@
+#include "store/ScheduleTables.h"
+
+#include <cassert>
+#include <utility>
+
+namespace pelmora {
+namespace {
+
+template <typename Entry, std::size_t N>
+bool Append(std::array<Entry, N>& slots, std::int16_t& count, Entry entry) {
+    if (count >= static_cast<std::int16_t>(N)) {
+        return false;
+    }
+    slots[static_cast<std::size_t>(count)] = std::move(entry);
+    ++count;
+    return true;
+}
+
+template <typename Entry, std::size_t N>
+bool Remove(std::array<Entry, N>& slots, std::int16_t& count, std::int16_t k) {
+    if (k < 1 || k > count) {
+        return false;
+    }
+    for (std::int16_t i = k; i < count; ++i) {
+        slots[static_cast<std::size_t>(i - 1)] = std::move(slots[static_cast<std::size_t>(i)]);
+    }
+    // The vacated last slot becomes empty: scans that stop at the first empty slot rely on it.
+    slots[static_cast<std::size_t>(count - 1)] = Entry{};
+    --count;
+    return true;
+}
+
+template <typename Entry, std::size_t N>
+const Entry& Slot(const std::array<Entry, N>& slots, std::int16_t k) {
+    assert(k >= 1 && k <= static_cast<std::int16_t>(N));
+    return slots[static_cast<std::size_t>(k - 1)];
+}
+
+}  // namespace
+
+const DateSchedule& ScheduleTables::Date(std::int16_t k) const { return Slot(dates_, k); }
+
+const WeekdaySchedule& ScheduleTables::Weekday(std::int16_t k) const {
+    return Slot(weekdays_, k);
+}
+
+bool ScheduleTables::AppendDate(DateSchedule entry) {
+    return Append(dates_, dateCount_, std::move(entry));
+}
+
+bool ScheduleTables::AppendWeekday(WeekdaySchedule entry) {
+    return Append(weekdays_, weekdayCount_, std::move(entry));
+}
+
+bool ScheduleTables::RemoveDate(std::int16_t k) { return Remove(dates_, dateCount_, k); }
+
+bool ScheduleTables::RemoveWeekday(std::int16_t k) {
+    return Remove(weekdays_, weekdayCount_, k);
+}
+
+}  // namespace pelmora

@@ -1,0 +1,59 @@
+#include "store/ScheduleWriter.h"
+
+#include "platform/text.h"
+
+namespace pelmora {
+namespace {
+
+// The file has no escape for a comma; a name keeps its comma as the full-width one instead of
+// falling apart into fields at the next start.
+std::string SafeName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        if (c == ',') {
+            out += "，";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A number with the space where its sign would stand: " 2027", " 5", " 0".
+std::string Number(long long v) {
+    std::string s(1, ' ');
+    s += std::to_string(v);
+    return s;
+}
+
+}  // namespace
+
+std::string FormatScheduleFile(const ScheduleTables& tables) {
+    using namespace std::chrono;
+    std::string text;
+    for (std::int16_t k = 1; k <= tables.DateCount(); ++k) {
+        const DateSchedule& e = tables.Date(k);
+        const local_days day = floor<days>(e.DateTime);
+        const year_month_day ymd{day};
+        const hh_mm_ss time{e.DateTime - day};
+        text += SafeName(e.Name) + "," + Number(static_cast<int>(ymd.year())) + "," +
+                Number(static_cast<unsigned>(ymd.month())) + "," +
+                Number(static_cast<unsigned>(ymd.day())) + "," + Number(time.hours().count()) +
+                "," + Number(time.minutes().count()) + "\r\n";
+    }
+    for (std::int16_t k = 1; k <= tables.WeekdayCount(); ++k) {
+        const WeekdaySchedule& e = tables.Weekday(k);
+        const hh_mm_ss time{e.TimeOfDay};
+        text += SafeName(e.Name) + "," + e.Code + "," + Number(time.hours().count()) + "," +
+                Number(time.minutes().count()) + "\r\n";
+    }
+    return text;
+}
+
+std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files,
+                                     const std::filesystem::path& path) {
+    return files.Replace(path, Utf8ToCp932(FormatScheduleFile(tables)));
+}
+
+}  // namespace pelmora

@@ -1,0 +1,26 @@
+#pragma once
+// Writing the tables back to Alarm_List.txt.
+//
+// The file holds one line per date entry, in table order, then one per weekday entry, each
+// ending in CR LF, in code page 932. Every number is written with one space in front of it
+// (where a sign would stand) and without leading zeros:
+//   Dentist, 2027, 1, 5, 14, 0
+//   Garbage,MON, 7, 0
+// A comma in a name is written as the full-width comma "，", so a name never adds fields.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/files.h"
+#include "store/ScheduleTables.h"
+
+namespace pelmora {
+
+// The file's text (UTF-8, CR LF line ends).
+std::string FormatScheduleFile(const ScheduleTables& tables);
+
+// Rewrites the file from the tables, atomically: on failure the old file stays as it was.
+std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files,
+                                     const std::filesystem::path& path);
+
+}  // namespace pelmora
