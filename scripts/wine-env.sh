@@ -19,3 +19,11 @@ wine_prefix_ready() {
         touch "$WINEPREFIX/.pelmora-ready"
     fi
 }
+
+# Starts a persistent wineserver and Wine's background services. The services inherit the
+# standard handles of the program that starts them, so they are started here with none: else
+# they would hold the output pipe of the first test open and ctest would wait for it.
+wine_server_up() {
+    wineserver -p
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
