@@ -44,18 +44,34 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
     return n;
 }
 
+bool HasUndefinedSingleByte(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (IsLeadByte(b)) {
+            ++i;  // the trail byte of a pair may take any value
+        } else if (IsUndefinedSingleByte(b)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Encodes strictly, and only where the bytes decode back to the same text. This refuses the
+// one-way mappings each backend has of its own (glibc writes "¥" as 0x5C and "—" as 0x815C;
+// Windows writes U+0080 as 0x80), which would otherwise change a name behind the user's back
+// and make the two builds disagree.
+bool EncodeExactly(std::string_view utf8, std::string& out) {
+    std::string back;
+    return backend::EncodeCp932Strict(utf8, out) && !HasUndefinedSingleByte(out) &&
+           backend::DecodeCp932Strict(out, back) && back == utf8;
+}
+
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view bytes) {
     std::string out;
-    if (backend::DecodeCp932Strict(bytes, out)) {
-        bool clean = true;
-        for (unsigned char b : bytes) {
-            clean = clean && !IsUndefinedSingleByte(b);
-        }
-        if (clean) {
-            return out;
-        }
+    if (!HasUndefinedSingleByte(bytes) && backend::DecodeCp932Strict(bytes, out)) {
+        return out;
     }
     // Something in the text is damaged: go character by character, so that one bad byte costs
     // one replacement character and the rest of the text survives.
@@ -82,14 +98,14 @@ std::string Cp932ToUtf8(std::string_view bytes) {
 
 std::string Utf8ToCp932(std::string_view utf8) {
     std::string out;
-    if (backend::EncodeCp932Strict(utf8, out)) {
+    if (EncodeExactly(utf8, out)) {
         return out;
     }
     out.clear();
     std::string piece;
     for (std::size_t i = 0; i < utf8.size();) {
         const std::size_t n = Utf8SequenceLength(utf8, i);
-        if (n != 0 && backend::EncodeCp932Strict(utf8.substr(i, n), piece)) {
+        if (n != 0 && EncodeExactly(utf8.substr(i, n), piece)) {
             out += piece;
         } else {
             out += '?';
