@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ScheduleTables again;
     bool complained = false;
-    if (!LoadScheduleFile(again, files, path, clock, [&](const LineResult&) { complained = true; }) ||
+    if (!LoadScheduleFile(again, files, path, clock,
+                          [&](const LineResult&) { complained = true; }) ||
         complained || again.DateCount() != tables.DateCount() ||
         again.WeekdayCount() != tables.WeekdayCount()) {
         std::abort();

@@ -6,7 +6,7 @@
 namespace pelmora {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Current local civil date and time, whole seconds.
     virtual std::chrono::local_seconds Now() const = 0;
@@ -14,19 +14,19 @@ public:
 
 // The machine's local time.
 class SystemClock final : public Clock {
-public:
+  public:
     std::chrono::local_seconds Now() const override;
 };
 
 // A clock that stands still until it is told otherwise.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(std::chrono::local_seconds start = {}) : now_(start) {}
     std::chrono::local_seconds Now() const override { return now_; }
     void Set(std::chrono::local_seconds t) { now_ = t; }
     void Advance(std::chrono::seconds d) { now_ += d; }
 
-private:
+  private:
     std::chrono::local_seconds now_;
 };
 

@@ -18,7 +18,7 @@ struct WriteError {
 };
 
 class Files {
-public:
+  public:
     virtual ~Files() = default;
     // The whole file as bytes, or nothing when it cannot be opened or read.
     virtual std::optional<std::string> ReadAll(const std::filesystem::path& path) = 0;
@@ -31,7 +31,7 @@ public:
 // The real file system. A temporary file is written in the target's folder, flushed to disk and
 // then renamed over the target.
 class DiskFiles final : public Files {
-public:
+  public:
     std::optional<std::string> ReadAll(const std::filesystem::path& path) override;
     std::optional<WriteError> Replace(const std::filesystem::path& path,
                                       std::string_view bytes) override;
@@ -42,7 +42,7 @@ public:
 
 // Files kept in memory, for tests and the fuzzer.
 class MemoryFiles final : public Files {
-public:
+  public:
     std::optional<std::string> ReadAll(const std::filesystem::path& path) override;
     std::optional<WriteError> Replace(const std::filesystem::path& path,
                                       std::string_view bytes) override;

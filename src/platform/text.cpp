@@ -5,13 +5,19 @@ namespace {
 
 constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool IsTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 // Bytes that code page 932 leaves undefined as single characters. The two backends disagree on
 // them (Windows maps some to private-use characters), so both treat them as undecodable.
-bool IsUndefinedSingleByte(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 0xFD; }
+bool IsUndefinedSingleByte(unsigned char b) {
+    return b == 0x80 || b == 0xA0 || b >= 0xFD;
+}
 
 // Length of the UTF-8 sequence that starts at s[i], or 0 when the bytes there are not one.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {

@@ -88,7 +88,9 @@ constexpr Range kDay{1, 31};
 constexpr Range kHour{0, 23};
 constexpr Range kMinute{0, 59};
 
-int Whole(double v) { return static_cast<int>(RoundHalfEven(v)); }
+int Whole(double v) {
+    return static_cast<int>(RoundHalfEven(v));
+}
 
 LineResult Dropped(LineResult r, LineMessage m) {
     r.outcome = LineOutcome::Dropped;
@@ -242,8 +244,8 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
         !kHour.Contains(hour) || !kMinute.Contains(minute)) {
         return Dropped(std::move(r), LineMessage::NumberError);
     }
-    const auto when = MakeLocalTime(Whole(year), Whole(month), Whole(day), Whole(hour),
-                                    Whole(minute));
+    const auto when =
+        MakeLocalTime(Whole(year), Whole(month), Whole(day), Whole(hour), Whole(minute));
     if (when < now) {
         return Dropped(std::move(r), LineMessage::PastError);
     }

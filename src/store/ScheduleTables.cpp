@@ -38,7 +38,9 @@ const Entry& Slot(const std::array<Entry, N>& slots, std::int16_t k) {
 
 }  // namespace
 
-const DateSchedule& ScheduleTables::Date(std::int16_t k) const { return Slot(dates_, k); }
+const DateSchedule& ScheduleTables::Date(std::int16_t k) const {
+    return Slot(dates_, k);
+}
 
 const WeekdaySchedule& ScheduleTables::Weekday(std::int16_t k) const {
     return Slot(weekdays_, k);
@@ -52,7 +54,9 @@ bool ScheduleTables::AppendWeekday(WeekdaySchedule entry) {
     return Append(weekdays_, weekdayCount_, std::move(entry));
 }
 
-bool ScheduleTables::RemoveDate(std::int16_t k) { return Remove(dates_, dateCount_, k); }
+bool ScheduleTables::RemoveDate(std::int16_t k) {
+    return Remove(dates_, dateCount_, k);
+}
 
 bool ScheduleTables::RemoveWeekday(std::int16_t k) {
     return Remove(weekdays_, weekdayCount_, k);

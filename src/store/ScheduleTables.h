@@ -34,7 +34,7 @@ struct WeekdaySchedule {
 };
 
 class ScheduleTables {
-public:
+  public:
     std::int16_t DateCount() const { return dateCount_; }
     std::int16_t WeekdayCount() const { return weekdayCount_; }
     bool DateFull() const { return dateCount_ >= ScheduleCapacity; }
@@ -56,7 +56,7 @@ public:
 
     bool operator==(const ScheduleTables&) const = default;
 
-private:
+  private:
     std::array<DateSchedule, ScheduleCapacity> dates_{};
     std::array<WeekdaySchedule, ScheduleCapacity> weekdays_{};
     std::int16_t dateCount_ = 0;

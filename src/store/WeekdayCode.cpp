@@ -23,7 +23,8 @@ std::int16_t WeekDayString(std::string_view w) {
 
 std::string_view TagtoYobi(std::string_view st) {
     const std::int16_t n = WeekDayString(st);
-    return n == NotACodeNumber ? std::string_view{} : kWeekdayTexts[static_cast<std::size_t>(n - 1)];
+    return n == NotACodeNumber ? std::string_view{}
+                               : kWeekdayTexts[static_cast<std::size_t>(n - 1)];
 }
 
 std::string DayPhrase(std::string_view code) {

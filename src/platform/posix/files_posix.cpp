@@ -10,7 +10,7 @@ namespace pelmora {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor() { Close(); }
     FileDescriptor(const FileDescriptor&) = delete;
@@ -23,7 +23,7 @@ public:
         return fd < 0 || ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 

@@ -10,7 +10,7 @@ namespace {
 // A conversion descriptor, opened once per thread and direction: opening one costs far more than
 // converting a line, and the damaged-text path converts character by character.
 class Iconv {
-public:
+  public:
     Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Iconv() {
         if (valid()) {
@@ -52,7 +52,7 @@ public:
         return true;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

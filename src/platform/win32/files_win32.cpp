@@ -9,7 +9,7 @@ namespace pelmora {
 namespace {
 
 class Handle {
-public:
+  public:
     explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
     ~Handle() { Close(); }
     Handle(const Handle&) = delete;
@@ -27,17 +27,19 @@ public:
         return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
     }
 
-private:
+  private:
     HANDLE h_;
 };
 
-int LastError() { return static_cast<int>(GetLastError()); }
+int LastError() {
+    return static_cast<int>(GetLastError());
+}
 
 }  // namespace
 
 std::optional<std::string> DiskFiles::ReadAll(const std::filesystem::path& path) {
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return std::nullopt;
     }

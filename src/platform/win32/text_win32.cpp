@@ -56,9 +56,9 @@ bool EncodeCp932Strict(std::string_view utf8, std::string& out) {
         return true;
     }
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                      static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      &usedDefault);
+    const int n =
+        WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
     if (n <= 0 || usedDefault) {
         return false;
     }
