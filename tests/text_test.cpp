@@ -1,0 +1,154 @@
+// UTF-8 <-> code page 932. The same tests run against iconv natively and against
+// MultiByteToWideChar under Wine; the exhaustive sweeps pin both builds to one table.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/text.h"
+
+namespace pelmora {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+std::string Utf8Of(char32_t c) {  // c in the BMP
+    if (c < 0x80) {
+        return std::string(1, static_cast<char>(c));
+    }
+    if (c < 0x800) {
+        return {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    return {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+            static_cast<char>(0x80 | (c & 0x3F))};
+}
+
+// FNV-1a, fed one converted text after another, each closed by 0xFF (never in UTF-8).
+std::uint32_t Fnv1a(std::string_view s, std::uint32_t h) {
+    for (unsigned char c : std::string(s) + "\xFF") {
+        h = (h ^ c) * 16777619u;
+    }
+    return h;
+}
+
+constexpr std::uint32_t kFnvBasis = 2166136261u;
+
+struct Both {
+    const char* utf8;
+    const char* cp932;
+};
+
+// Texts that convert exactly in both directions.
+// clang-format off
+const Both kExact[] = {
+    {"", ""}, {"Alarm 7:00, ok", "Alarm 7:00, ok"}, {"\\~", "\\~"}, {"\r\n", "\r\n"},
+    {"あいう", "\x82\xA0\x82\xA2\x82\xA4"}, {"会議", "\x89\xEF\x8B\x63"}, {"ｱｲｳ", "\xB1\xB2\xB3"},
+    {"表ソ能", "\x95\x5C\x83\x5C\x94\x5C"}, {"～", "\x81\x60"}, {"　", "\x81\x40"},
+    {"，、", "\x81\x43\x81\x41"}, {"①", "\x87\x40"}, {"A表B", "A\x95\x5C" "B"},
+};
+// clang-format on
+
+TEST(Cp932Text, ConvertsBothWays) {
+    for (const auto& c : kExact) {
+        EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932) << c.utf8;
+        EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8) << ::testing::PrintToString(c.cp932);
+    }
+}
+
+TEST(Cp932Text, UndecodableBytesBecomeReplacementCharacters) {
+    const std::string r(kReplacement);
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x81", r}, {"A\x81", "A" + r},   // a lead byte at the very end
+        {"\x81 ", r + " "}, {"\x81\r\n", r + "\r\n"}, {"\x81\x7F", r + "\x7F"},  // no trail byte
+        {"\x85\x40", r + "@"},             // unassigned code: the next byte is read on
+        {"\xFF", r}, {"\x80", r}, {"\xA0", r}, {"\xFD\xFE", r + r},
+        {"\x95\x5C\xFF\x95\x5C", "表" + r + "表"},
+    };
+    // clang-format on
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(Cp932ToUtf8(bytes), text) << ::testing::PrintToString(bytes);
+    }
+}
+
+TEST(Cp932Text, UnrepresentableCharactersBecomeOneQuestionMark) {
+    // clang-format off
+    const Both cases[] = {
+        {"é", "?"}, {"😀", "?"}, {"a😀b", "a?b"},  // one mark per character, not per UTF-16 unit
+        {"〜", "?"}, {"−", "?"}, {"¥", "?"},      // U+301C, U+2212, U+00A5: no best-fit
+        {"\xC3", "?"}, {"\x80", "?"}, {"a\xFF" "b", "a?b"}, {"会\xFF議", "\x89\xEF?\x8B\x63"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932) << ::testing::PrintToString(c.utf8);
+    }
+}
+
+// Fingerprints of the whole code page as this program sees it, computed once on the native
+// build. The Windows build must reproduce them exactly.
+constexpr int kValidCodes = 9795;     // single bytes and pairs that decode cleanly
+constexpr int kDuplicateCodes = 398;  // NEC and IBM duplicates that re-encode elsewhere
+constexpr std::uint32_t kDecodedChecksum = 211645348u;   // over every single byte and every pair
+constexpr std::uint32_t kEncodedChecksum = 1747185015u;  // over every BMP character
+
+TEST(Cp932Text, EveryCodeDecodesAndReencodesAlike) {
+    std::uint32_t sum = kFnvBasis;
+    int valid = 0, moved = 0;
+    auto visit = [&](const std::string& bytes) {
+        const std::string text = Cp932ToUtf8(bytes);
+        sum = Fnv1a(text, sum);
+        if (text.find(kReplacement) != std::string::npos) {
+            return;
+        }
+        ++valid;
+        const std::string back = Utf8ToCp932(text);
+        EXPECT_EQ(Cp932ToUtf8(back), text) << ::testing::PrintToString(bytes);
+        if (back != bytes) {
+            ++moved;
+        }
+    };
+    auto isLead = [](unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    for (unsigned b = 0; b < 256; ++b) {
+        if (!isLead(b)) {
+            visit(std::string(1, static_cast<char>(b)));
+        }
+    }
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            if (isLead(lead) && trail != 0x7F) {
+                visit({static_cast<char>(lead), static_cast<char>(trail)});
+            }
+        }
+    }
+    EXPECT_EQ(valid, kValidCodes);
+    EXPECT_EQ(moved, kDuplicateCodes);
+    EXPECT_EQ(sum, kDecodedChecksum);
+}
+
+// Whatever encodes to something other than "?" must decode back to the same character:
+// no one-way best-fit mappings on either build.
+TEST(Cp932Text, EveryBmpCharacterEncodesExactlyOrAsQuestionMark) {
+    std::uint32_t sum = kFnvBasis;
+    int representable = 1;  // '?' itself
+    for (char32_t c = 0; c <= 0xFFFF; ++c) {
+        if (c == U'?' || (c >= 0xD800 && c <= 0xDFFF)) {
+            continue;
+        }
+        const std::string text = Utf8Of(c);
+        const std::string bytes = Utf8ToCp932(text);
+        sum = Fnv1a(bytes, sum);
+        if (bytes == "?") {
+            continue;
+        }
+        ++representable;
+        ASSERT_LE(bytes.size(), 2u) << std::hex << static_cast<unsigned>(c);
+        EXPECT_EQ(Cp932ToUtf8(bytes), text) << std::hex << static_cast<unsigned>(c);
+    }
+    EXPECT_EQ(representable, kValidCodes - kDuplicateCodes);
+    EXPECT_EQ(sum, kEncodedChecksum);
+}
+
+}  // namespace
+}  // namespace pelmora
