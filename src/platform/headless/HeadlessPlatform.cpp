@@ -1,0 +1,489 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace pelmora::headless {
+namespace {
+
+class HeadlessLabel final : public ui::Label {
+  public:
+    explicit HeadlessLabel(std::string text) : text_(std::move(text)) {}
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool e) override { enabled_ = e; }
+    void SetFocus() override {}
+    std::string Text() const override { return text_; }
+    void SetText(std::string_view text) override { text_ = text; }
+
+  private:
+    std::string text_;
+    bool enabled_ = true;
+};
+
+class HeadlessButton final : public ui::Button {
+  public:
+    explicit HeadlessButton(std::string caption) : caption_(std::move(caption)) {}
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool e) override { enabled_ = e; }
+    void SetFocus() override {}
+    std::string Caption() const override { return caption_; }
+
+  private:
+    std::string caption_;
+    bool enabled_ = true;
+};
+
+class HeadlessTextBox final : public ui::TextBox {
+  public:
+    explicit HeadlessTextBox(std::string text) : text_(std::move(text)) {}
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool e) override { enabled_ = e; }
+    void SetFocus() override {}
+    std::string Text() const override { return text_; }
+    void SetText(std::string_view text) override { text_ = text; }
+
+  private:
+    std::string text_;
+    bool enabled_ = true;
+};
+
+// The item list and selection shared by list boxes and combo boxes.
+class Items {
+  public:
+    void Clear() {
+        items_.clear();
+        index_ = -1;
+    }
+    void Add(std::string_view item) { items_.emplace_back(item); }
+    int Count() const { return static_cast<int>(items_.size()); }
+    std::string At(int i) const {
+        if (i < 0 || i >= Count()) {
+            throw std::out_of_range("no such item");
+        }
+        return items_[static_cast<std::size_t>(i)];
+    }
+    int Index() const { return index_; }
+    void Select(int i) {
+        if (i < -1 || i >= Count()) {
+            throw std::out_of_range("no such item");
+        }
+        index_ = i;
+    }
+
+  private:
+    std::vector<std::string> items_;
+    int index_ = -1;
+};
+
+class HeadlessListBox final : public ui::ListBox {
+  public:
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool e) override { enabled_ = e; }
+    void SetFocus() override {}
+    void Clear() override { items_.Clear(); }
+    void AddItem(std::string_view item) override { items_.Add(item); }
+    int Count() const override { return items_.Count(); }
+    std::string Item(int index) const override { return items_.At(index); }
+    int ListIndex() const override { return items_.Index(); }
+    void SetListIndex(int index) override {
+        items_.Select(index);
+        if (Click) {
+            Click();
+        }
+    }
+
+  private:
+    Items items_;
+    bool enabled_ = true;
+};
+
+class HeadlessComboBox final : public ui::ComboBox {
+  public:
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool e) override { enabled_ = e; }
+    void SetFocus() override {}
+    void Clear() override {
+        items_.Clear();
+        text_.clear();
+    }
+    void AddItem(std::string_view item) override { items_.Add(item); }
+    int Count() const override { return items_.Count(); }
+    std::string Item(int index) const override { return items_.At(index); }
+    int ListIndex() const override { return items_.Index(); }
+    void SetListIndex(int index) override {
+        items_.Select(index);
+        text_ = index >= 0 ? items_.At(index) : std::string{};
+        if (Click) {
+            Click();
+        }
+    }
+    std::string Text() const override { return text_; }
+    // Setting the text leaves the list's selection as it is.
+    void SetText(std::string_view text) override { text_ = text; }
+    // The user types with the list closed: the text changes, no entry stays selected (as with
+    // the real control), and Change is raised.
+    void UserType(std::string_view text) {
+        text_ = text;
+        items_.Select(-1);
+        if (Change) {
+            Change();
+        }
+    }
+
+  private:
+    Items items_;
+    std::string text_;
+    bool enabled_ = true;
+};
+
+class HeadlessImage final : public ui::Control {
+  public:
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool e) override { enabled_ = e; }
+    void SetFocus() override {}
+
+  private:
+    bool enabled_ = true;
+};
+
+std::unique_ptr<ui::Control> MakeControl(const ui::ControlSpec& c) {
+    switch (c.kind) {
+        case ui::ControlKind::Label:
+            return std::make_unique<HeadlessLabel>(c.caption);
+        case ui::ControlKind::Button:
+            return std::make_unique<HeadlessButton>(c.caption);
+        case ui::ControlKind::TextBox:
+            return std::make_unique<HeadlessTextBox>(c.caption);
+        case ui::ControlKind::ListBox:
+            return std::make_unique<HeadlessListBox>();
+        case ui::ControlKind::ComboBox:
+            return std::make_unique<HeadlessComboBox>();
+        case ui::ControlKind::Image:
+            return std::make_unique<HeadlessImage>();
+    }
+    throw std::logic_error("unknown control kind");
+}
+
+}  // namespace
+
+class HeadlessTimer final : public ui::Timer {
+  public:
+    HeadlessTimer(HeadlessPlatform& platform, int interval, bool enabled)
+        : platform_(platform), interval_(interval), sequence_(platform.timerSequence_++) {
+        platform_.timers_.push_back(this);
+        SetEnabled(enabled);
+    }
+    ~HeadlessTimer() override { std::erase(platform_.timers_, this); }
+
+    int Interval() const override { return interval_; }
+    void SetInterval(int ms) override {
+        interval_ = ms;
+        Restart();
+    }
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool enabled) override {
+        enabled_ = enabled;
+        Restart();
+    }
+
+    bool Running() const { return enabled_ && interval_ > 0; }
+    std::chrono::local_time<std::chrono::milliseconds> Due() const { return due_; }
+    unsigned long long Sequence() const { return sequence_; }
+    // Timers run on the machine's tick count, which a change of the wall clock does not move.
+    void ShiftDue(std::chrono::milliseconds shift) { due_ += shift; }
+    void Fire() {
+        due_ += std::chrono::milliseconds(interval_);
+        if (Tick) {
+            Tick();
+        }
+    }
+
+  private:
+    void Restart() { due_ = platform_.now_ + std::chrono::milliseconds(interval_); }
+
+    HeadlessPlatform& platform_;
+    int interval_;
+    bool enabled_ = false;
+    std::chrono::local_time<std::chrono::milliseconds> due_{};
+    unsigned long long sequence_;
+};
+
+// HeadlessWindow ----------------------------------------------------------------------------
+
+HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& spec,
+                               ui::Handle32 handle)
+    : platform_(platform), spec_(spec), handle_(handle) {
+    for (const ui::ControlSpec& c : spec_.controls) {
+        controls_.emplace(c.name, MakeControl(c));
+    }
+    platform_.Register(this);
+}
+
+HeadlessWindow::~HeadlessWindow() {
+    if (!closed_) {
+        platform_.Unregister(this);
+    }
+}
+
+void HeadlessWindow::Show() {
+    if (closed_) {
+        return;
+    }
+    visible_ = true;
+    platform_.log.push_back("show " + spec_.name);
+}
+
+void HeadlessWindow::Hide() {
+    if (closed_) {
+        return;
+    }
+    visible_ = false;
+    platform_.log.push_back("hide " + spec_.name);
+}
+
+void HeadlessWindow::PlaceTopmostAtOrigin() {
+    if (closed_) {
+        return;
+    }
+    topmost_ = true;
+    left_ = 0;
+    top_ = 0;
+    visible_ = true;
+    platform_.log.push_back("topmost " + spec_.name);
+}
+
+void HeadlessWindow::Close() {
+    if (closed_) {
+        return;
+    }
+    if (Unload) {
+        Unload();
+    }
+    closed_ = true;
+    visible_ = false;
+    // A window may close from its own timer's handler: the timers stop now and are freed once
+    // that handler has returned.
+    for (auto& t : timers_) {
+        t->SetEnabled(false);
+    }
+    auto dying = std::make_shared<std::vector<std::unique_ptr<ui::Timer>>>(std::move(timers_));
+    platform_.Defer([dying] {});
+    platform_.log.push_back("close " + spec_.name);
+    platform_.Unregister(this);
+}
+
+template <typename T>
+T& HeadlessWindow::Get(std::string_view name) {
+    const auto it = controls_.find(name);
+    T* control = it == controls_.end() ? nullptr : dynamic_cast<T*>(it->second.get());
+    if (!control) {
+        throw std::logic_error("no such control: " + spec_.name + "." + std::string(name));
+    }
+    return *control;
+}
+
+ui::Label& HeadlessWindow::GetLabel(std::string_view name) {
+    return Get<ui::Label>(name);
+}
+ui::Button& HeadlessWindow::GetButton(std::string_view name) {
+    return Get<ui::Button>(name);
+}
+ui::TextBox& HeadlessWindow::GetTextBox(std::string_view name) {
+    return Get<ui::TextBox>(name);
+}
+ui::ListBox& HeadlessWindow::GetListBox(std::string_view name) {
+    return Get<ui::ListBox>(name);
+}
+ui::ComboBox& HeadlessWindow::GetComboBox(std::string_view name) {
+    return Get<ui::ComboBox>(name);
+}
+
+ui::Timer& HeadlessWindow::AddTimer(std::string_view, int intervalMs, bool enabled) {
+    timers_.push_back(std::make_unique<HeadlessTimer>(platform_, intervalMs, enabled));
+    return *timers_.back();
+}
+
+const ui::ControlSpec* HeadlessWindow::FindControlSpec(std::string_view name) const {
+    for (const ui::ControlSpec& c : spec_.controls) {
+        if (c.name == name) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+void HeadlessWindow::PressButton(std::string_view name) {
+    ui::Button& b = GetButton(name);
+    if (closed_ || !visible_ || !b.Enabled()) {
+        throw std::logic_error("cannot press " + std::string(name) + ": not visible or disabled");
+    }
+    platform_.Dispatch([&] {
+        if (b.Click) {
+            b.Click();
+        }
+    });
+}
+
+void HeadlessWindow::SelectRow(std::string_view list, int row) {
+    platform_.Dispatch([&] { GetListBox(list).SetListIndex(row); });
+}
+
+void HeadlessWindow::PickEntry(std::string_view combo, int entry) {
+    platform_.Dispatch([&] { GetComboBox(combo).SetListIndex(entry); });
+}
+
+void HeadlessWindow::Type(std::string_view control, std::string_view text) {
+    platform_.Dispatch([&] {
+        const auto it = controls_.find(control);
+        if (auto* combo = it == controls_.end()
+                              ? nullptr
+                              : dynamic_cast<HeadlessComboBox*>(it->second.get())) {
+            combo->UserType(text);
+        } else {
+            GetTextBox(control).SetText(text);
+        }
+    });
+}
+
+void HeadlessWindow::PressCloseBox() {
+    platform_.Dispatch([&] { Close(); });
+}
+
+void HeadlessWindow::SendMouseMove(int x) {
+    platform_.Dispatch([&] {
+        if (!closed_ && MouseMove) {
+            MouseMove(x);
+        }
+    });
+}
+
+void HeadlessWindow::SendTaskbarCreated() {
+    platform_.Dispatch([&] {
+        if (!closed_ && TaskbarCreated) {
+            TaskbarCreated();
+        }
+    });
+}
+
+// HeadlessPlatform --------------------------------------------------------------------------
+
+std::chrono::local_seconds VirtualClock::Now() const {
+    return std::chrono::floor<std::chrono::seconds>(platform_.Now());
+}
+
+std::optional<std::string> LoggingFiles::ReadAll(const std::filesystem::path& path) {
+    log_.push_back("read " + path.filename().string());
+    return disk_.ReadAll(path);
+}
+
+std::optional<WriteError> LoggingFiles::Replace(const std::filesystem::path& path,
+                                                std::string_view bytes) {
+    log_.push_back("write " + path.filename().string());
+    return disk_.Replace(path, bytes);
+}
+
+HeadlessPlatform::HeadlessPlatform(std::chrono::local_seconds start) : now_(start) {}
+
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+std::unique_ptr<ui::Window> HeadlessPlatform::CreateForm(const ui::WindowSpec& spec) {
+    log.push_back("create " + spec.name);
+    nextHandle_ += 4;
+    return std::make_unique<HeadlessWindow>(*this, spec, nextHandle_);
+}
+
+ui::Answer HeadlessPlatform::MsgBox(std::string_view text, std::string_view title,
+                                    ui::Buttons buttons, ui::Icon icon) {
+    RecordedBox box{std::string(text), std::string(title.empty() ? ui::ApplicationTitle : title),
+                    buttons, icon};
+    log.push_back("box " + box.title);
+    boxes.push_back(box);
+    if (answerBox) {
+        return answerBox(box);
+    }
+    return buttons == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::Ok;
+}
+
+void HeadlessPlatform::ShellNotifyIcon(std::uint32_t message, const ui::TrayIconData& data) {
+    log.push_back(message == ui::NIM_ADD ? "tray add" : "tray delete");
+    trayCalls.emplace_back(message, data);
+}
+
+void HeadlessPlatform::SetForegroundWindow(ui::Window& window) {
+    log.push_back("foreground " + static_cast<HeadlessWindow&>(window).Spec().name);
+}
+
+std::optional<std::string> HeadlessPlatform::PopupMenu(ui::Window&,
+                                                       const std::vector<ui::MenuItem>& items) {
+    log.push_back("menu");
+    return chooseMenuItem ? chooseMenuItem(items) : std::nullopt;
+}
+
+void HeadlessPlatform::Defer(std::function<void()> work) {
+    deferred_.push_back(std::move(work));
+}
+
+void HeadlessPlatform::RunDeferred() {
+    if (eventDepth_ > 0) {
+        return;  // the event under way runs it when it ends
+    }
+    while (!deferred_.empty()) {
+        std::vector<std::function<void()>> batch;
+        batch.swap(deferred_);
+        for (auto& work : batch) {
+            work();
+        }
+    }
+}
+
+void HeadlessPlatform::Advance(std::chrono::milliseconds d) {
+    const auto target = now_ + d;
+    for (;;) {
+        HeadlessTimer* next = nullptr;
+        for (HeadlessTimer* t : timers_) {
+            if (t->Running() && t->Due() <= target &&
+                (!next || t->Due() < next->Due() ||
+                 (t->Due() == next->Due() && t->Sequence() < next->Sequence()))) {
+                next = t;
+            }
+        }
+        if (!next) {
+            break;
+        }
+        now_ = std::max(now_, next->Due());
+        Dispatch([next] { next->Fire(); });
+    }
+    now_ = std::max(now_, target);
+}
+
+void HeadlessPlatform::SetNow(std::chrono::local_seconds t) {
+    // A clock change moves the wall clock but not the timers' schedule.
+    const auto shift = std::chrono::local_time<std::chrono::milliseconds>(t) - now_;
+    now_ += shift;
+    for (HeadlessTimer* timer : timers_) {
+        timer->ShiftDue(shift);
+    }
+}
+
+HeadlessWindow* HeadlessPlatform::Find(std::string_view name) const {
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+        if ((*it)->Spec().name == name) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+void HeadlessPlatform::Register(HeadlessWindow* w) {
+    windows_.push_back(w);
+}
+
+void HeadlessPlatform::Unregister(HeadlessWindow* w) {
+    std::erase(windows_, w);
+    if (windows_.empty()) {
+        ended_ = true;
+        log.push_back("end");
+    }
+}
+
+}  // namespace pelmora::headless

@@ -1,0 +1,250 @@
+#pragma once
+// The window system as the forms see it: windows built from declarative layouts, the classic
+// controls, timers, message boxes, the popup menu, the tray icon and a few process services.
+//
+// Two backends implement it: headless (platform/headless, for tests: in-memory controls, a
+// virtual clock, scripted answers) and win32 (platform/win32, the product). Forms never see a
+// window handle of their own; they hold typed references to controls and set handlers on them.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+
+namespace pelmora::ui {
+
+// Layout ---------------------------------------------------------------------------------
+
+// A rectangle in twips (1/1440 inch): left, top, width, height.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class ControlKind { Label, Button, TextBox, ListBox, ComboBox, Image };
+
+struct Font {
+    std::string face;  // exact face name, e.g. "ＭＳ ゴシック"
+    int points = 9;
+    bool bold = false;
+    int charset = 128;  // SHIFTJIS_CHARSET
+};
+
+struct ControlSpec {
+    ControlKind kind = ControlKind::Label;
+    std::string name;
+    std::string caption;  // label text, button caption, initial text
+    Rect rect;
+    int tabIndex = -1;                  // position in the focus order; -1: not a tab stop
+    std::optional<Font> font;           // nothing: the window's default font
+    bool centred = false;               // label text centred
+    bool buttonFaceBackground = false;  // list boxes drawn on the button-face colour
+};
+
+enum class Border {
+    FixedSingle,  // thin frame, title bar, close box
+    FixedDialog,  // dialog frame, title bar, close box
+};
+
+struct WindowSpec {
+    std::string name;
+    std::string caption;
+    int clientWidth = 0;  // twips
+    int clientHeight = 0;
+    Border border = Border::FixedSingle;
+    bool centred = true;  // placed in the centre of the screen when created
+    bool hasIcon = true;  // the program's icon in the title bar
+    bool inTaskbar = true;
+    std::vector<ControlSpec> controls;
+};
+
+// Controls -------------------------------------------------------------------------------
+
+class Control {
+  public:
+    virtual ~Control() = default;
+    virtual bool Enabled() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual void SetFocus() = 0;
+};
+
+class Label : public Control {
+  public:
+    virtual std::string Text() const = 0;
+    virtual void SetText(std::string_view text) = 0;
+};
+
+class Button : public Control {
+  public:
+    virtual std::string Caption() const = 0;
+    std::function<void()> Click;
+};
+
+class TextBox : public Control {
+  public:
+    virtual std::string Text() const = 0;
+    virtual void SetText(std::string_view text) = 0;
+};
+
+// Single-selection, unsorted list box; tabs in items are expanded to the standard stops.
+class ListBox : public Control {
+  public:
+    virtual void Clear() = 0;
+    virtual void AddItem(std::string_view item) = 0;
+    virtual int Count() const = 0;
+    virtual std::string Item(int index) const = 0;
+    virtual int ListIndex() const = 0;  // -1: nothing selected
+    // Selects a row (-1: none); raises Click like a selection by the user.
+    virtual void SetListIndex(int index) = 0;
+    std::function<void()> Click;  // the selection changed (mouse, keyboard or program)
+};
+
+// Drop-down combo box whose text field can be typed into.
+class ComboBox : public Control {
+  public:
+    virtual void Clear() = 0;
+    virtual void AddItem(std::string_view item) = 0;
+    virtual int Count() const = 0;
+    virtual std::string Item(int index) const = 0;
+    virtual int ListIndex() const = 0;  // -1: no entry selected (e.g. the text was typed over)
+    // Selects an entry (-1: none); raises Click like a pick by the user.
+    virtual void SetListIndex(int index) = 0;
+    virtual std::string Text() const = 0;
+    virtual void SetText(std::string_view text) = 0;
+    std::function<void()> Click;   // an entry was picked, by the user or by the program
+    std::function<void()> Change;  // the user edited the text field
+};
+
+class Timer {
+  public:
+    virtual ~Timer() = default;
+    virtual int Interval() const = 0;  // milliseconds
+    virtual void SetInterval(int ms) = 0;
+    virtual bool Enabled() const = 0;
+    // Enabling a running timer starts its interval again.
+    virtual void SetEnabled(bool enabled) = 0;
+    std::function<void()> Tick;
+};
+
+// Windows --------------------------------------------------------------------------------
+
+// A handle value as the 32-bit tray record carries it.
+using Handle32 = std::uint32_t;
+
+class Window {
+  public:
+    virtual ~Window() = default;
+
+    virtual std::string Caption() const = 0;
+    virtual void Show() = 0;  // modeless, no owner; becomes the active window
+    virtual void Hide() = 0;
+    virtual bool Visible() const = 0;
+    // Topmost, moved to the screen's top-left corner, size kept, made visible.
+    virtual void PlaceTopmostAtOrigin() = 0;
+    // Closes the window for good: Unload runs, then the window is destroyed. Calls on a closed
+    // window do nothing.
+    virtual void Close() = 0;
+    virtual bool Closed() const = 0;
+
+    virtual Label& GetLabel(std::string_view name) = 0;
+    virtual Button& GetButton(std::string_view name) = 0;
+    virtual TextBox& GetTextBox(std::string_view name) = 0;
+    virtual ListBox& GetListBox(std::string_view name) = 0;
+    virtual ComboBox& GetComboBox(std::string_view name) = 0;
+    // A timer that belongs to this window and dies with it.
+    virtual Timer& AddTimer(std::string_view name, int intervalMs, bool enabled) = 0;
+
+    virtual Handle32 WindowHandle() const = 0;
+    virtual Handle32 IconHandle() const = 0;
+
+    // Runs when the window closes, whether by its close box or by Close(), before it is
+    // destroyed.
+    std::function<void()> Unload;
+    // A mouse-move message; x in pixels. The tray icon's notifications arrive this way.
+    std::function<void(int x)> MouseMove;
+    // The task bar was (re)created: tray icons must be added again.
+    std::function<void()> TaskbarCreated;
+};
+
+// Platform services ----------------------------------------------------------------------
+
+enum class Buttons { Ok, YesNo };  // Yes is the default button of YesNo
+enum class Icon { None, Information };
+enum class Answer { Ok, Yes, No };
+
+struct MenuItem {
+    std::string name;     // "mnuExit"
+    std::string caption;  // "-" makes a separator
+};
+
+// The 88-byte NOTIFYICONDATAA record of the first shell versions, field for field.
+struct TrayIconData {
+    std::uint32_t cbSize = 0;
+    Handle32 hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    Handle32 hIcon = 0;
+    std::array<char, 64> szTip{};  // ANSI code page
+};
+static_assert(sizeof(TrayIconData) == 88);
+
+inline constexpr std::uint32_t NIM_ADD = 0;
+inline constexpr std::uint32_t NIM_DELETE = 2;
+
+// The title of a message box that has none of its own.
+inline constexpr std::string_view ApplicationTitle = "Pelmora";
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    virtual std::unique_ptr<Window> CreateForm(const WindowSpec& spec) = 0;
+
+    // Modal; the message loop and so the timers keep running while it is open. An empty title
+    // gives the application's title.
+    virtual Answer MsgBox(std::string_view text, std::string_view title, Buttons buttons,
+                          Icon icon) = 0;
+
+    // Shell_NotifyIconA; the result is not examined.
+    virtual void ShellNotifyIcon(std::uint32_t message, const TrayIconData& data) = 0;
+    virtual void SetForegroundWindow(Window& window) = 0;
+    // Opens a popup menu at the mouse position and returns the item chosen, if any.
+    virtual std::optional<std::string> PopupMenu(Window& owner,
+                                                 const std::vector<MenuItem>& items) = 0;
+
+    // True when another instance of the program is already running.
+    virtual bool AnotherInstanceRunning() = 0;
+    // The folder that holds the executable.
+    virtual std::filesystem::path AppFolder() const = 0;
+    virtual const Clock& clock() const = 0;
+    virtual Files& files() = 0;
+
+    // Runs `work` after the event being handled now has finished.
+    virtual void Defer(std::function<void()> work) = 0;
+};
+
+// Base of every form: it owns its window, created from the form's layout.
+class Form {
+  public:
+    virtual ~Form() = default;
+    Window& window() { return *window_; }
+    const Window& window() const { return *window_; }
+
+  protected:
+    Form(Platform& platform, const WindowSpec& spec) : window_(platform.CreateForm(spec)) {}
+
+  private:
+    std::unique_ptr<Window> window_;
+};
+
+}  // namespace pelmora::ui
