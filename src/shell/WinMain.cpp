@@ -1,7 +1,16 @@
-// Entry point of Pelmora.exe. The resident program (tray icon, windows, alarm tick) is built on
-// the schedule store; until it lands the executable only proves the cross build links.
+// Entry point of Pelmora.exe: the process-wide state, the real window system, and the main
+// window whose load handler is the whole start-up. The message loop runs until the last
+// window has closed.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return 0;
+#include "platform/win32/Win32Platform.h"
+#include "shell/MainForm.h"
+#include "shell/Module1.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    pelmora::win32::Win32Platform platform(instance);
+    pelmora::Module1 module;
+    pelmora::MainForm mainForm(module, platform);
+    mainForm.Form_Load();
+    return platform.Run();
 }

@@ -62,4 +62,16 @@ bool ScheduleTables::RemoveWeekday(std::int16_t k) {
     return Remove(weekdays_, weekdayCount_, k);
 }
 
+std::int16_t ScheduleTables::PurgePastDates(const Clock& clock) {
+    std::int16_t k = 1;
+    while (k <= dateCount_ && Date(k).DateTime != ZeroDateTime) {
+        if (Date(k).DateTime > clock.Now()) {
+            ++k;  // kept
+        } else {
+            RemoveDate(k);  // the next entry moves into place k and is examined in turn
+        }
+    }
+    return dateCount_;
+}
+
 }  // namespace pelmora

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
+
 namespace pelmora {
 
 inline constexpr std::int16_t ScheduleCapacity = 100;
@@ -53,6 +55,10 @@ class ScheduleTables {
     // vacated last slot becomes empty. False, and nothing changes, for k outside 1 to count.
     bool RemoveDate(std::int16_t k);
     bool RemoveWeekday(std::int16_t k);
+
+    // Removes every date entry that is due now or past, reading the clock for each entry; the
+    // scan also stops at an empty slot. Weekday entries never expire. Returns the number kept.
+    std::int16_t PurgePastDates(const Clock& clock);
 
     bool operator==(const ScheduleTables&) const = default;
 

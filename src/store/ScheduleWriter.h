@@ -10,11 +10,17 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/files.h"
 #include "store/ScheduleTables.h"
 
 namespace pelmora {
+
+// What the user is told when a rewrite fails.
+inline constexpr std::string_view WriteErrorText =
+    "Alarm_List.txtの書込み時にエラーが発生しました。";
+inline constexpr std::string_view WriteErrorTitle = "ディスク書込みエラー";
 
 // The file's text (UTF-8, CR LF line ends).
 std::string FormatScheduleFile(const ScheduleTables& tables);

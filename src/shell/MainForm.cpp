@@ -1,0 +1,181 @@
+#include "shell/MainForm.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "store/ScheduleReader.h"
+
+namespace pelmora {
+namespace {
+
+constexpr std::string_view kAlreadyRunningText = "このアプリケーションは、即に起動しています。";
+constexpr std::string_view kAlreadyRunningTitle = "確認";
+constexpr std::string_view kTrayTip = "Pelmora!";
+
+constexpr int kLeftButtonDown = 513;   // WM_LBUTTONDOWN
+constexpr int kRightButtonDown = 516;  // WM_RBUTTONDOWN
+
+template <typename Form>
+std::function<std::unique_ptr<Form>()> Maker(ui::Platform& platform) {
+    return [&platform] { return std::make_unique<Form>(platform); };
+}
+
+}  // namespace
+
+ui::WindowSpec MainForm::Layout() {
+    return ui::WindowSpec{.name = "MainForm",
+                          .caption = "  Pelmora!",
+                          .clientWidth = 3585,
+                          .clientHeight = 2220,
+                          .border = ui::Border::FixedDialog,
+                          .centred = true,
+                          .hasIcon = true,
+                          .inTaskbar = false};
+}
+
+const std::vector<ui::MenuItem>& MainForm::mnuPLMR() {
+    static const std::vector<ui::MenuItem> items = {
+        {"mnuShowAllSch", "アラームスケジュール一覧と追加・削除"},
+        {"mnuToday", "今日のアラームスケジュールを確認"},
+        {"mnuLine", "-"},
+        {"mnuExit", "終了(&X)"},
+    };
+    return items;
+}
+
+MainForm::MainForm(Module1& module, ui::Platform& platform)
+    : Form(platform, Layout()),
+      Timer1(window().AddTimer("Timer1", 1000, true)),
+      frmOpening(platform, Maker<FrmOpening>(platform)),
+      addNewTime(platform, Maker<AddNewTime>(platform)),
+      addNewYobi(platform, Maker<AddNewYobi>(platform)),
+      frmAlart(platform, Maker<FrmAlart>(platform)),
+      frmAllSch(platform, Maker<FrmAllSch>(platform)),
+      frmDaySch(platform, Maker<FrmDaySch>(platform)),
+      module_(module),
+      platform_(platform) {
+    Timer1.Tick = [this] { Timer1_Timer(); };
+    window().MouseMove = [this](int x) { Form_MouseMove(x); };
+    window().Unload = [this] { Form_Unload(); };
+    // Explorer restarted: its new task bar has none of the old icons.
+    window().TaskbarCreated = [this] {
+        if (trayAdded_) {
+            platform_.ShellNotifyIcon(ui::NIM_ADD, module_.TrayIconData);
+        }
+    };
+}
+
+std::filesystem::path MainForm::ScheduleFilePath() const {
+    return platform_.AppFolder() / ScheduleFileName;
+}
+
+void MainForm::Form_Load() {
+    if (platform_.AnotherInstanceRunning()) {
+        platform_.MsgBox(kAlreadyRunningText, kAlreadyRunningTitle, ui::Buttons::Ok,
+                         ui::Icon::Information);
+        window().Close();
+        return;
+    }
+
+    FrmOpening& splash = frmOpening.Get();
+    splash.window().Show();
+    splash.Timer1.SetEnabled(true);
+
+    addNewTime.Get();
+    addNewYobi.Get();
+    frmAlart.Get();
+    frmAllSch.Get();
+    frmDaySch.Get();
+
+    module_.AddTimeActive = false;
+    window().Hide();
+    AddTrayIcon();
+
+    // While the reader's boxes are open the tray menu stays shut: a command now would save a
+    // half-read table over the file.
+    loading_ = true;
+    const bool loaded = LoadScheduleFile(module_.Tables, platform_.files(), ScheduleFilePath(),
+                                         platform_.clock(), [this](const LineResult& r) {
+                                             platform_.MsgBox(r.MessageBoxText(), LineMessageTitle,
+                                                              ui::Buttons::Ok, ui::Icon::None);
+                                         });
+    if (!loaded) {
+        // Still shut while this box is open: Exit now would write the half-read tables over
+        // the file, or create an empty one where none was found.
+        platform_.MsgBox(ReadErrorText, ReadErrorTitle, ui::Buttons::Ok, ui::Icon::None);
+        window().Close();
+    }
+    loading_ = false;
+}
+
+void MainForm::AddTrayIcon() {
+    ui::TrayIconData& d = module_.TrayIconData;
+    d.cbSize = sizeof(ui::TrayIconData);
+    d.hWnd = window().WindowHandle();
+    d.uID = 1;
+    d.uFlags = 7;              // NIF_MESSAGE | NIF_ICON | NIF_TIP
+    d.uCallbackMessage = 512;  // WM_MOUSEMOVE: notifications arrive as mouse moves
+    d.hIcon = window().IconHandle();
+    // The tip, its terminating NUL, and blanks to the end of the field.
+    d.szTip.fill(' ');
+    const std::string tip = Utf8ToCp932(kTrayTip);
+    std::copy(tip.begin(), tip.end(), d.szTip.begin());
+    d.szTip[tip.size()] = '\0';
+    platform_.ShellNotifyIcon(ui::NIM_ADD, d);
+    trayAdded_ = true;
+}
+
+void MainForm::Form_MouseMove(int x) {
+    if (loading_ || (x != kLeftButtonDown && x != kRightButtonDown)) {
+        return;
+    }
+    platform_.SetForegroundWindow(window());
+    const std::optional<std::string> chosen = platform_.PopupMenu(window(), mnuPLMR());
+    if (!chosen) {
+        return;
+    }
+    if (*chosen == "mnuShowAllSch") {
+        mnuShowAllSch_Click();
+    } else if (*chosen == "mnuToday") {
+        mnuToday_Click();
+    } else if (*chosen == "mnuExit") {
+        mnuExit_Click();
+    }
+}
+
+void MainForm::Timer1_Timer() {}
+
+void MainForm::mnuShowAllSch_Click() {}
+
+void MainForm::mnuToday_Click() {}
+
+std::optional<WriteError> MainForm::UpdateFile() {
+    return pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath());
+}
+
+void MainForm::mnuExit_Click() {
+    module_.Tables.PurgePastDates(platform_.clock());
+    // Every addition and deletion was saved when it was made and the rewrite never leaves a
+    // half-written file, so a failure here loses at most the purge of past entries.
+    if (UpdateFile()) {
+        platform_.MsgBox(WriteErrorText, WriteErrorTitle, ui::Buttons::Ok, ui::Icon::None);
+    }
+    platform_.ShellNotifyIcon(ui::NIM_DELETE, module_.TrayIconData);
+    trayAdded_ = false;
+    window().Close();
+}
+
+void MainForm::Form_Unload() {
+    // After Exit the icon is gone already; after a refused second start it never existed.
+    if (trayAdded_) {
+        platform_.ShellNotifyIcon(ui::NIM_DELETE, module_.TrayIconData);
+        trayAdded_ = false;
+    }
+    addNewTime.Close();
+    addNewYobi.Close();
+    frmAlart.Close();
+    frmAllSch.Close();
+    frmDaySch.Close();
+}
+
+}  // namespace pelmora

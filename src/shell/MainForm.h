@@ -1,0 +1,59 @@
+#pragma once
+// The hidden main window: the start-up object, owner of the tray icon, the tray menu and the
+// one-second timer, and of every other form. It is never shown.
+#include <optional>
+#include <vector>
+
+#include "alarm/FrmAlart.h"
+#include "platform/ui.h"
+#include "shell/FormSlot.h"
+#include "shell/FrmOpening.h"
+#include "shell/Module1.h"
+#include "store/ScheduleWriter.h"
+#include "windows/AddNewTime.h"
+#include "windows/AddNewYobi.h"
+#include "windows/FrmAllSch.h"
+#include "windows/FrmDaySch.h"
+
+namespace pelmora {
+
+class MainForm final : public ui::Form {
+  public:
+    static ui::WindowSpec Layout();
+    static const std::vector<ui::MenuItem>& mnuPLMR();
+
+    MainForm(Module1& module, ui::Platform& platform);
+
+    // The whole start-up: single instance, splash, the other windows, the tray icon, the file.
+    void Form_Load();
+    // Tray notifications arrive as mouse moves whose x is the icon's event code.
+    void Form_MouseMove(int x);
+    void Form_Unload();
+    void Timer1_Timer();
+
+    void mnuShowAllSch_Click();
+    void mnuToday_Click();
+    void mnuExit_Click();
+
+    // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
+    std::optional<WriteError> UpdateFile();
+    std::filesystem::path ScheduleFilePath() const;
+
+    ui::Timer& Timer1;
+    FormSlot<FrmOpening> frmOpening;
+    FormSlot<AddNewTime> addNewTime;
+    FormSlot<AddNewYobi> addNewYobi;
+    FormSlot<FrmAlart> frmAlart;
+    FormSlot<FrmAllSch> frmAllSch;
+    FormSlot<FrmDaySch> frmDaySch;
+
+  private:
+    void AddTrayIcon();
+
+    Module1& module_;
+    ui::Platform& platform_;
+    bool loading_ = false;    // the start-up is reading the file
+    bool trayAdded_ = false;  // the icon is in the tray
+};
+
+}  // namespace pelmora

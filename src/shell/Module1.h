@@ -1,0 +1,17 @@
+#pragma once
+// Process-wide state, one instance for the whole run, owned by WinMain (or by a test).
+#include "platform/ui.h"
+#include "store/ScheduleTables.h"
+
+namespace pelmora {
+
+struct Module1 {
+    ScheduleTables Tables;
+    // True while the add-date dialog is open after being filled; its pick handlers do nothing
+    // while it is false.
+    bool AddTimeActive = false;
+    // The tray icon as added at start-up; the same record removes it at exit.
+    ui::TrayIconData TrayIconData{};
+};
+
+}  // namespace pelmora
