@@ -1,0 +1,445 @@
+// The resident shell on the headless platform: start-up, the tray icon and its menu, the splash,
+// and Exit with its purge and rewrite.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "TestSupport.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/text.h"
+#include "shell/MainForm.h"
+#include "shell/Module1.h"
+
+namespace pelmora {
+namespace {
+
+using headless::HeadlessPlatform;
+using headless::HeadlessWindow;
+using std::chrono::milliseconds;
+using support::At;
+
+const auto kStart = At(2027, 3, 10, 9, 0);  // a Wednesday
+
+const std::string kReadErrorText =
+    "Alarm_List.txtの読込み時にエラーが発生しました。"
+    "アプリケーションと同じディレクトリに位置することを確認してください。";
+
+bool SameRecord(const ui::TrayIconData& a, const ui::TrayIconData& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A message box as text, title, buttons and icon.
+using Box = std::tuple<std::string, std::string, ui::Buttons, ui::Icon>;
+std::vector<Box> Boxes(const HeadlessPlatform& platform) {
+    std::vector<Box> out;
+    for (const headless::RecordedBox& b : platform.boxes) {
+        out.emplace_back(b.text, b.title, b.buttons, b.icon);
+    }
+    return out;
+}
+
+class ShellTest : public testing::Test {
+  protected:
+    HeadlessPlatform platform{kStart};
+    Module1 module;
+    MainForm main{module, platform};
+
+    std::filesystem::path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
+    void PutFile(const std::string& utf8) {
+        platform.disk().contents[FilePath()] = Utf8ToCp932(utf8);
+    }
+    std::string FileBytes() { return platform.disk().contents.at(FilePath()); }
+    void Start(const std::string& utf8) {
+        PutFile(utf8);
+        main.Form_Load();
+    }
+
+    HeadlessWindow& Main() { return *platform.Find("MainForm"); }
+    void Exit() {
+        platform.chooseMenuItem = [](const auto&) { return std::string("mnuExit"); };
+        Main().SendMouseMove(513);
+    }
+
+    // Position of the first log entry equal to `entry`, or -1.
+    int Pos(const std::string& entry) const {
+        const auto it = std::find(platform.log.begin(), platform.log.end(), entry);
+        return it == platform.log.end() ? -1 : static_cast<int>(it - platform.log.begin());
+    }
+    // The names in the log's "close X" entries, in order.
+    std::vector<std::string> Closed() const {
+        std::vector<std::string> names;
+        for (const std::string& e : platform.log) {
+            if (e.starts_with("close ")) {
+                names.push_back(e.substr(6));
+            }
+        }
+        return names;
+    }
+};
+
+using ShellStartUp = ShellTest;
+using ShellTray = ShellTest;
+using ShellExit = ShellTest;
+using ShellSplash = ShellTest;
+
+// Start-up ---------------------------------------------------------------------------------
+
+TEST_F(ShellStartUp, RunsItsStepsInOrder) {
+    module.AddTimeActive = true;
+    Start("歯医者,2027,4,1,9,0\r\nゴミ出し,MON,7,30\r\n");
+
+    const std::vector<std::string> expected = {
+        "create MainForm",   "create FrmOpening", "show FrmOpening",    "create AddNewTime",
+        "create AddNewYobi", "create FrmAlart",   "create FrmAllSch",   "create FrmDaySch",
+        "hide MainForm",     "tray add",          "read Alarm_List.txt"};
+    EXPECT_EQ(platform.log, expected);
+    EXPECT_TRUE(platform.boxes.empty());
+
+    EXPECT_FALSE(Main().Visible());
+    EXPECT_EQ(platform.LiveWindows(), 7);
+    EXPECT_FALSE(module.AddTimeActive);
+    EXPECT_EQ(module.Tables.DateCount(), 1);
+    EXPECT_EQ(module.Tables.Weekday(1).Name, "ゴミ出し");
+    EXPECT_FALSE(platform.Ended());
+}
+
+TEST_F(ShellStartUp, AddsTheTrayIconWithThe88ByteRecord) {
+    Start("");
+
+    ASSERT_EQ(platform.trayCalls.size(), 1u);
+    const auto& [message, d] = platform.trayCalls[0];
+    EXPECT_EQ(message, ui::NIM_ADD);
+    EXPECT_EQ(d.cbSize, 88u);
+    EXPECT_EQ(d.hWnd, Main().WindowHandle());
+    EXPECT_EQ(d.uID, 1u);
+    EXPECT_EQ(d.uFlags, 7u);
+    EXPECT_EQ(d.uCallbackMessage, 512u);
+    EXPECT_EQ(d.hIcon, Main().IconHandle());
+    EXPECT_NE(d.hIcon, 0u);
+    const std::string tip = std::string("Pelmora!") + '\0' + std::string(55, ' ');
+    EXPECT_EQ(std::string(d.szTip.begin(), d.szTip.end()), tip);
+    EXPECT_TRUE(SameRecord(module.TrayIconData, d));
+}
+
+TEST_F(ShellStartUp, SecondInstanceOnlySaysSoAndEnds) {
+    platform.anotherInstance = true;
+    platform.answerBox = [&](const headless::RecordedBox&) {
+        Main().SendTaskbarCreated();  // no icon of this instance to bring back
+        return ui::Answer::Ok;
+    };
+    Start("歯医者,2027,4,1,9,0\r\n");
+
+    EXPECT_EQ(Boxes(platform),
+              (std::vector<Box>{{"このアプリケーションは、即に起動しています。", "確認",
+                                 ui::Buttons::Ok, ui::Icon::Information}}));
+
+    EXPECT_TRUE(platform.Ended());
+    EXPECT_EQ(platform.LiveWindows(), 0);
+    EXPECT_TRUE(platform.trayCalls.empty());
+    const std::vector<std::string> expected = {"create MainForm", "box 確認", "close MainForm",
+                                               "end"};
+    EXPECT_EQ(platform.log, expected);
+    platform.Advance(milliseconds(5000));  // nothing left to fire
+    EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(ShellStartUp, MissingFileEndsOnceTheSplashHasClosed) {
+    bool iconInTray = false;
+    platform.answerBox = [&](const headless::RecordedBox&) {
+        iconInTray = platform.trayCalls.size() == 1 && platform.trayCalls[0].first == ui::NIM_ADD;
+        return ui::Answer::Ok;
+    };
+    main.Form_Load();
+
+    EXPECT_EQ(Boxes(platform), (std::vector<Box>{{kReadErrorText, "ディスク読込みエラー",
+                                                  ui::Buttons::Ok, ui::Icon::None}}));
+    EXPECT_TRUE(iconInTray) << "the icon is in the tray while the box is open";
+
+    EXPECT_EQ(Closed(), (std::vector<std::string>{"AddNewTime", "AddNewYobi", "FrmAlart",
+                                                  "FrmAllSch", "FrmDaySch", "MainForm"}));
+    ASSERT_FALSE(platform.trayCalls.empty());
+    EXPECT_EQ(platform.trayCalls.back().first, ui::NIM_DELETE);
+    EXPECT_TRUE(SameRecord(platform.trayCalls.back().second, platform.trayCalls[0].second));
+    EXPECT_EQ(platform.disk().contents.count(FilePath()), 0u) << "no file is made up";
+
+    EXPECT_TRUE(platform.Find("FrmOpening")->Visible());
+    platform.Advance(milliseconds(2499));
+    EXPECT_FALSE(platform.Ended());
+    platform.Advance(milliseconds(1));
+    EXPECT_TRUE(platform.Ended());
+    EXPECT_EQ(platform.log.back(), "end");
+}
+
+TEST_F(ShellStartUp, BadLinesAreReportedInFileOrder) {
+    Start(
+        "歯医者,2027,4,1,9,0\r\n"
+        "会議　室 , mon , x , 0\r\n"
+        "通院,2027,四,1,9,0\r\n"
+        "旅行,2027,13,1,9,0\r\n"
+        "昔 の 話,2026,1,1,0,0\r\n"
+        "コンマのない行\r\n"
+        "朝会,wkd,25,0\r\n"
+        "ゴミ出し,tue,7,30\r\n");
+
+    std::vector<Box> expected;
+    for (const char* text : {"スケジュールリストにエラーがあります。\n会議室,mon,x,0",
+                             "スケジュールにエラーがあります。\n通院,2027,四,1,9,0",
+                             "スケジュールの数値にミスがあります。\n旅行,2027,13,1,9,0",
+                             "過去のスケジュールは登録できません。\n昔の話,2026,1,1,0,0",
+                             "スケジュールの数値にミスがあります。\n朝会,wkd,25,0"}) {
+        expected.emplace_back(text, "エラー", ui::Buttons::Ok, ui::Icon::None);
+    }
+    EXPECT_EQ(Boxes(platform), expected);
+    EXPECT_LT(Pos("tray add"), Pos("box エラー"));
+    EXPECT_EQ(module.Tables.DateCount(), 1);
+    EXPECT_EQ(module.Tables.WeekdayCount(), 1);
+    EXPECT_EQ(module.Tables.Weekday(1).Code, "TUE");
+    EXPECT_FALSE(platform.Ended());
+}
+
+// Tray -------------------------------------------------------------------------------------
+
+TEST_F(ShellTray, OnlyAButtonPressOpensTheMenu) {
+    Start("");
+    std::vector<std::vector<ui::MenuItem>> menus;
+    platform.chooseMenuItem = [&](const std::vector<ui::MenuItem>& items) {
+        menus.push_back(items);
+        return std::optional<std::string>{};
+    };
+    const struct {
+        int code;
+        bool opens;
+    } cases[] = {{512, false}, {513, true},  {514, false}, {515, false}, {516, true},
+                 {517, false}, {518, false}, {519, false}, {520, false}, {521, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        platform.log.clear();
+        Main().SendMouseMove(c.code);
+        const std::vector<std::string> opened = {"foreground MainForm", "menu"};
+        EXPECT_EQ(platform.log, c.opens ? opened : std::vector<std::string>{});
+    }
+
+    ASSERT_EQ(menus.size(), 2u);
+    std::string shown;
+    for (const ui::MenuItem& item : menus[0]) {
+        shown += item.name + " " + item.caption + "|";
+    }
+    EXPECT_EQ(shown,
+              "mnuShowAllSch アラームスケジュール一覧と追加・削除|mnuToday "
+              "今日のアラームスケジュールを確認|mnuLine -|mnuExit 終了(&X)|");
+    EXPECT_FALSE(platform.Ended());
+}
+
+// While the load's boxes are open (a dropped line's, or the read error's) the tray menu stays
+// shut: Exit from there would save a half-read table, or create a file that was missing.
+TEST(ShellTrayDuringLoad, PressWhileALoadBoxIsOpenDoesNothing) {
+    const struct {
+        const char* name;
+        std::optional<std::string> file;
+        const char* title;
+    } cases[] = {
+        {"dropped line", "歯医者,2027,4,1,9,0\r\n旅行,2027,13,1,9,0\r\n", "エラー"},
+        {"missing file", std::nullopt, "ディスク読込みエラー"},
+        {"line too long",
+         "歯医者,2027,4,1,9,0\r\n" + std::string(32768, 'x') + "\r\n旅行,2027,5,1,9,0\r\n",
+         "ディスク読込みエラー"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessPlatform platform(kStart);
+        Module1 module;
+        MainForm main(module, platform);
+        if (c.file) {
+            platform.disk().contents[platform.AppFolder() / "Alarm_List.txt"] =
+                Utf8ToCp932(*c.file);
+        }
+        const auto before = platform.disk().contents;
+        platform.chooseMenuItem = [](const auto&) { return std::string("mnuExit"); };
+        const auto menus = [&] {
+            return std::count(platform.log.begin(), platform.log.end(), "menu");
+        };
+        long menusInBox = 0;
+        platform.answerBox = [&](const headless::RecordedBox&) {
+            for (int code : {513, 516}) {
+                if (HeadlessWindow* w = platform.Find("MainForm")) {
+                    w->SendMouseMove(code);
+                }
+            }
+            menusInBox = menus();
+            return ui::Answer::Ok;
+        };
+        main.Form_Load();
+
+        ASSERT_EQ(platform.boxes.size(), 1u);
+        EXPECT_EQ(platform.boxes[0].title, c.title);
+        EXPECT_EQ(menusInBox, 0);
+        EXPECT_TRUE(platform.disk().contents == before) << "Alarm_List.txt was rewritten";
+        if (HeadlessWindow* w = platform.Find("MainForm")) {
+            w->SendMouseMove(513);  // the load is over: the menu opens again
+            EXPECT_EQ(menus(), 1);
+        }
+    }
+}
+
+TEST_F(ShellTray, TaskbarCreatedAddsTheIconAgainUntilExit) {
+    Start("");
+    HeadlessWindow& window = Main();
+    window.SendTaskbarCreated();
+    ASSERT_EQ(platform.trayCalls.size(), 2u);
+    EXPECT_EQ(platform.trayCalls[1].first, ui::NIM_ADD);
+    EXPECT_TRUE(SameRecord(platform.trayCalls[1].second, platform.trayCalls[0].second));
+
+    Exit();
+    const std::size_t calls = platform.trayCalls.size();
+    EXPECT_EQ(platform.trayCalls.back().first, ui::NIM_DELETE);
+    window.SendTaskbarCreated();
+    EXPECT_EQ(platform.trayCalls.size(), calls);
+}
+
+// Splash and timers ------------------------------------------------------------------------
+
+TEST_F(ShellSplash, ClosesAfter2500MillisecondsAndNotBefore) {
+    Start("");
+    platform.Advance(milliseconds(2499));
+    ASSERT_NE(platform.Find("FrmOpening"), nullptr);
+    EXPECT_TRUE(platform.Find("FrmOpening")->Visible());
+
+    platform.Advance(milliseconds(1));
+    EXPECT_EQ(platform.Find("FrmOpening"), nullptr);
+    EXPECT_EQ(Closed(), std::vector<std::string>{"FrmOpening"});
+
+    platform.Advance(milliseconds(60000));
+    EXPECT_EQ(Closed(), std::vector<std::string>{"FrmOpening"});
+    EXPECT_FALSE(platform.Ended());
+}
+
+TEST_F(ShellSplash, TimersKeepFiringWhileABoxIsOpen) {
+    int ticks = 0;
+    main.Timer1.Tick = [&, inner = main.Timer1.Tick] {
+        ++ticks;
+        inner();
+    };
+    bool splashClosedInBox = false;
+    platform.answerBox = [&](const headless::RecordedBox&) {
+        platform.Advance(milliseconds(3000));
+        splashClosedInBox = platform.Find("FrmOpening") == nullptr;
+        return ui::Answer::Ok;
+    };
+    Start("旅行,2027,13,1,9,0\r\n");
+
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_TRUE(splashClosedInBox);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(platform.Ended());
+}
+
+// Exit -------------------------------------------------------------------------------------
+
+TEST_F(ShellExit, PurgesDueDatesAndRewritesTheFile) {
+    Start(
+        "一分前,2027,3,10,10,0\r\n"
+        "朝会,WKD,9,0\r\n"
+        "ちょうど,2027,3,10,10,1\r\n"
+        "一分後,2027,3,10,10,2\r\n"
+        "ゴミ出し,mon,7,30\r\n");
+    platform.Advance(milliseconds(3000));  // the splash is gone
+    platform.SetNow(At(2027, 3, 10, 10, 1));
+    // Windows that are open, or closed by the user, go with the rest.
+    platform.Find("FrmAllSch")->Show();
+    platform.Find("FrmAlart")->PlaceTopmostAtOrigin();
+    platform.Find("FrmDaySch")->Show();
+    platform.Find("FrmDaySch")->PressCloseBox();
+    platform.log.clear();
+
+    Exit();
+
+    EXPECT_EQ(FileBytes(), Utf8ToCp932("一分後, 2027, 3, 10, 10, 2\r\n"
+                                       "朝会,WKD, 9, 0\r\n"
+                                       "ゴミ出し,MON, 7, 30\r\n"));
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_LT(Pos("write Alarm_List.txt"), Pos("tray delete"));
+    EXPECT_LT(Pos("tray delete"), Pos("close MainForm"));
+    EXPECT_EQ(Closed(), (std::vector<std::string>{"AddNewTime", "AddNewYobi", "FrmAlart",
+                                                  "FrmAllSch", "MainForm"}));
+    EXPECT_TRUE(SameRecord(platform.trayCalls.back().second, platform.trayCalls[0].second));
+    EXPECT_TRUE(platform.Ended());
+    EXPECT_EQ(platform.log.back(), "end");
+}
+
+TEST_F(ShellExit, PurgesAFullTable) {
+    // Entry i is due (i * 37 % 100) + 1 minutes after noon, so the past ones are scattered.
+    const auto noon = At(2027, 3, 10, 12, 0);
+    auto minuteOf = [](int i) { return i * 37 % 100 + 1; };
+    auto line = [&](int i) {
+        const int m = 12 * 60 + minuteOf(i);
+        return "S" + std::to_string(i) + ", 2027, 3, 10, " + std::to_string(m / 60) + ", " +
+               std::to_string(m % 60) + "\r\n";
+    };
+    std::string file, kept;
+    for (int i = 0; i < 100; ++i) {
+        file += line(i);
+        if (minuteOf(i) > 30) {
+            kept += line(i);
+        }
+    }
+    Start(file + "S100,2027,3,10,13,0\r\n");  // the 101st is passed over
+    ASSERT_EQ(module.Tables.DateCount(), 100);
+    ASSERT_TRUE(platform.boxes.empty());
+
+    platform.SetNow(noon + std::chrono::minutes(30));
+    Exit();
+
+    EXPECT_EQ(FileBytes(), kept);
+    ASSERT_EQ(module.Tables.DateCount(), 70);
+    for (std::int16_t k = 71; k <= 100; ++k) {
+        EXPECT_EQ(module.Tables.Date(k), DateSchedule{}) << "slot " << k;
+    }
+}
+
+TEST_F(ShellExit, FailedRewriteIsReportedAndTheExitFinishes) {
+    Start("一分前,2027,3,10,9,1\r\n");
+    const std::string before = FileBytes();
+    platform.disk().failAt = [](WriteStep s) { return s == WriteStep::Replace; };
+    platform.Advance(milliseconds(1000));
+    platform.SetNow(At(2027, 3, 10, 9, 2));
+
+    Exit();
+
+    EXPECT_EQ(Boxes(platform),
+              (std::vector<Box>{{"Alarm_List.txtの書込み時にエラーが発生しました。",
+                                 "ディスク書込みエラー", ui::Buttons::Ok, ui::Icon::None}}));
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_LT(Pos("write Alarm_List.txt"), Pos("box ディスク書込みエラー"));
+    EXPECT_LT(Pos("box ディスク書込みエラー"), Pos("tray delete"));
+    EXPECT_EQ(platform.Find("MainForm"), nullptr);
+
+    EXPECT_FALSE(platform.Ended());  // the splash is still up
+    platform.Advance(milliseconds(1500));
+    EXPECT_TRUE(platform.Ended());
+}
+
+TEST_F(ShellExit, DuringTheSplashTheIconGoesAtOnceAndTheEndWaits) {
+    Start("歯医者,2027,4,1,9,0\r\n");
+    platform.Advance(milliseconds(1000));
+    Exit();
+
+    EXPECT_EQ(platform.trayCalls.back().first, ui::NIM_DELETE);
+    EXPECT_EQ(platform.LiveWindows(), 1);  // only the splash
+    EXPECT_TRUE(platform.Find("FrmOpening")->Visible());
+
+    platform.Advance(milliseconds(1499));
+    EXPECT_FALSE(platform.Ended());
+    platform.Advance(milliseconds(1));
+    EXPECT_TRUE(platform.Ended());
+    const std::vector<std::string> tail(platform.log.end() - 2, platform.log.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"close FrmOpening", "end"}));
+}
+
+}  // namespace
+}  // namespace pelmora
