@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Checks that a Windows executable is what we ship: a PE32 (i386) GUI program, statically
+# linked, importing system DLLs only. A missing -static leaves libwinpthread-1.dll (or
+# libstdc++/libgcc) as an import, and the program then fails to start on a machine without
+# MinGW's runtime.
+#
+# Usage: check_imports.sh EXE     OBJDUMP overrides the objdump used (i686-w64-mingw32-objdump).
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 EXE" >&2
+    exit 2
+fi
+exe=$1
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+[ -f "$exe" ] || { echo "FAIL: $exe does not exist" >&2; exit 1; }
+
+# The DLLs Windows itself provides that the program may use, in lower case. The api-ms-win-crt
+# API sets are matched separately below.
+allowed=(kernel32.dll user32.dll gdi32.dll shell32.dll winmm.dll comctl32.dll advapi32.dll
+         msvcrt.dll ole32.dll oleaut32.dll uxtheme.dll)
+
+headers=$("$objdump" -p "$exe") || { echo "FAIL: $objdump cannot read $exe" >&2; exit 1; }
+problems=()
+
+grep -q 'file format pei-i386' <<<"$headers" || problems+=("not a PE file for i386")
+grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$headers" || problems+=("not PE32 (optional header magic is not 010b)")
+grep -Eq '^Subsystem[[:space:]]+0+2[[:space:]]' <<<"$headers" || problems+=("not a Windows GUI program (subsystem 2): a console window would open with it")
+
+mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers" | tr -d '\r')
+((${#dlls[@]})) || problems+=("no imported DLLs found: objdump output not understood")
+for dll in "${dlls[@]}"; do
+    lower=${dll,,}
+    case $lower in
+        libwinpthread* | libstdc++* | libgcc* | libssp* | libatomic*)
+            problems+=("imports $dll: the MinGW runtime is not linked statically") ;;
+        api-ms-win-crt-*.dll) ;;
+        *)
+            printf '%s\n' "${allowed[@]}" | grep -qxF "$lower" ||
+                problems+=("imports $dll, which is not a system DLL we allow") ;;
+    esac
+done
+
+if ((${#problems[@]})); then
+    echo "FAIL: $exe" >&2
+    printf '  %s\n' "${problems[@]}" >&2
+    exit 1
+fi
+echo "ok: $exe is PE32 (i386), GUI, imports ${dlls[*]}"
