@@ -327,7 +327,8 @@ TEST_F(ShellSplash, TimersKeepFiringWhileABoxIsOpen) {
     };
     bool splashClosedInBox = false;
     platform.answerBox = [&](const headless::RecordedBox&) {
-        platform.Advance(milliseconds(3000));
+        // Ticks at 1 s, then just after each whole second: 2.005 s and 3.005 s.
+        platform.Advance(milliseconds(3100));
         splashClosedInBox = platform.Find("FrmOpening") == nullptr;
         return ui::Answer::Ok;
     };

@@ -1,15 +1,76 @@
 #include "alarm/FrmAlart.h"
 
+#include "store/TextMeasure.h"
+
 namespace pelmora {
+namespace {
+
+// The first n characters of a UTF-8 text.
+std::string_view FirstChars(std::string_view s, std::size_t n) {
+    std::size_t i = 0;
+    for (std::size_t chars = 0; i < s.size() && chars < n; ++chars) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) {
+            ++i;
+        }
+    }
+    return s.substr(0, i);
+}
+
+}  // namespace
+
+std::string ShortAlarmName(std::string_view name) {
+    // The test counts bytes, the cut counts characters.
+    if (LenByte(name) < 25) {
+        return std::string(FirstChars(name, 12));
+    }
+    return std::string(FirstChars(name, 11)) + "...";
+}
 
 ui::WindowSpec FrmAlart::Layout() {
+    using ui::ControlKind;
     return ui::WindowSpec{.name = "FrmAlart",
                           .caption = "  時間です。",
                           .clientWidth = 3015,
                           .clientHeight = 765,
-                          .border = ui::Border::FixedDialog};
+                          .border = ui::Border::FixedDialog,
+                          .controls = {
+                              {.kind = ControlKind::Button,
+                               .name = "Command1",
+                               .caption = "了解",
+                               .rect = {2280, 240, 615, 375},
+                               .tabIndex = 0},
+                              {.kind = ControlKind::Label,
+                               .name = "Label1",
+                               .rect = {120, 120, 2025, 180},
+                               .centred = true},
+                              {.kind = ControlKind::Label,
+                               .name = "Label2",
+                               .caption = "の時間になりました。",
+                               .rect = {360, 480, 1590, 180}},
+                          }};
 }
 
-FrmAlart::FrmAlart(ui::Platform& platform) : Form(platform, Layout()) {}
+FrmAlart::FrmAlart(ui::Platform& platform)
+    : Form(platform, Layout()),
+      Label1(window().GetLabel("Label1")),
+      Timer1(window().AddTimer("Timer1", 15000, false)) {
+    window().GetButton("Command1").Click = [this] { Command1_Click(); };
+    Timer1.Tick = [this] { Timer1_Timer(); };
+}
+
+void FrmAlart::Command1_Click() {
+    CloseAlarm();
+}
+
+void FrmAlart::Timer1_Timer() {
+    CloseAlarm();
+}
+
+// The window is only hidden and keeps its text; the sound plays on to its end.
+void FrmAlart::CloseAlarm() {
+    window().Hide();
+    Timer1.SetEnabled(false);
+}
 
 }  // namespace pelmora

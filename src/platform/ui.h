@@ -229,6 +229,10 @@ class Platform {
     virtual const Clock& clock() const = 0;
     virtual Files& files() = 0;
 
+    // Starts playing a wave file and returns at once; a sound still playing is cut off. A
+    // missing or unplayable file gives the system's default sound.
+    virtual void PlayWave(const std::filesystem::path& wave) = 0;
+
     // Runs `work` after the event being handled now has finished.
     virtual void Defer(std::function<void()> work) = 0;
 };

@@ -143,7 +143,25 @@ void MainForm::Form_MouseMove(int x) {
     }
 }
 
-void MainForm::Timer1_Timer() {}
+void MainForm::Timer1_Timer() {
+    for (const std::string& name : tick_.Tick(module_.Tables, platform_.clock().Now())) {
+        RingAlarm(name);
+    }
+    // A free-running 1000 ms timer drifts through the second and is late under load; set
+    // afresh each time, the next tick falls just after the next second begins, so an alarm
+    // rings at the start of its minute.
+    Timer1.SetInterval(static_cast<int>(DelayToNextSecond(platform_.clock().NowPrecise()).count()));
+}
+
+void MainForm::RingAlarm(const std::string& name) {
+    platform_.PlayWave(platform_.AppFolder() / "SOUND.wav");
+    FrmAlart& alarm = frmAlart.Get();
+    alarm.Label1.SetText(ShortAlarmName(name));
+    alarm.window().PlaceTopmostAtOrigin();
+    alarm.window().Show();
+    // A second alarm within the 15 seconds starts them again.
+    alarm.Timer1.SetEnabled(true);
+}
 
 void MainForm::mnuShowAllSch_Click() {}
 

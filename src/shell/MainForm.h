@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "alarm/AlarmTick.h"
 #include "alarm/FrmAlart.h"
 #include "platform/ui.h"
 #include "shell/FormSlot.h"
@@ -35,6 +36,9 @@ class MainForm final : public ui::Form {
     void mnuToday_Click();
     void mnuExit_Click();
 
+    // Plays SOUND.wav and shows the alarm window with the schedule's name.
+    void RingAlarm(const std::string& name);
+
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
     std::optional<WriteError> UpdateFile();
     std::filesystem::path ScheduleFilePath() const;
@@ -52,6 +56,7 @@ class MainForm final : public ui::Form {
 
     Module1& module_;
     ui::Platform& platform_;
+    AlarmTick tick_;
     bool loading_ = false;    // the start-up is reading the file
     bool trayAdded_ = false;  // the icon is in the tray
 };

@@ -367,8 +367,8 @@ void HeadlessWindow::SendTaskbarCreated() {
 
 // HeadlessPlatform --------------------------------------------------------------------------
 
-std::chrono::local_seconds VirtualClock::Now() const {
-    return std::chrono::floor<std::chrono::seconds>(platform_.Now());
+LocalMilliseconds VirtualClock::NowPrecise() const {
+    return platform_.Now();
 }
 
 std::optional<std::string> LoggingFiles::ReadAll(const std::filesystem::path& path) {
@@ -417,6 +417,10 @@ std::optional<std::string> HeadlessPlatform::PopupMenu(ui::Window&,
                                                        const std::vector<ui::MenuItem>& items) {
     log.push_back("menu");
     return chooseMenuItem ? chooseMenuItem(items) : std::nullopt;
+}
+
+void HeadlessPlatform::PlayWave(const std::filesystem::path& wave) {
+    log.push_back("sound " + wave.generic_string());
 }
 
 void HeadlessPlatform::Defer(std::function<void()> work) {

@@ -69,11 +69,11 @@ class HeadlessWindow final : public ui::Window {
     std::vector<std::unique_ptr<ui::Timer>> timers_;
 };
 
-// Reads the platform's virtual time, whole seconds.
+// Reads the platform's virtual time.
 class VirtualClock final : public Clock {
   public:
     explicit VirtualClock(const HeadlessPlatform& platform) : platform_(platform) {}
-    std::chrono::local_seconds Now() const override;
+    LocalMilliseconds NowPrecise() const override;
 
   private:
     const HeadlessPlatform& platform_;
@@ -116,6 +116,7 @@ class HeadlessPlatform final : public ui::Platform {
     std::filesystem::path AppFolder() const override { return appFolder; }
     const Clock& clock() const override { return clock_; }
     Files& files() override { return files_; }
+    void PlayWave(const std::filesystem::path& wave) override;
     void Defer(std::function<void()> work) override;
 
     // The virtual clock: moves time forward, firing every timer that falls due on the way, in

@@ -1,15 +1,17 @@
-#include <ctime>
+#include <time.h>
 
 #include "platform/clock.h"
 
 namespace pelmora {
 
-std::chrono::local_seconds SystemClock::Now() const {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return MakeLocalTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                         tm.tm_sec);
+LocalMilliseconds SystemClock::NowPrecise() const {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm local{};
+    localtime_r(&ts.tv_sec, &local);
+    return LocalMilliseconds(MakeLocalTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                           local.tm_hour, local.tm_min, local.tm_sec)) +
+           std::chrono::milliseconds(ts.tv_nsec / 1000000);
 }
 
 }  // namespace pelmora

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include <commctrl.h>
+#include <mmsystem.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -780,6 +781,13 @@ std::filesystem::path Win32Platform::AppFolder() const {
         buffer.resize(buffer.size() * 2);
     }
     return std::filesystem::path(buffer).parent_path();
+}
+
+void Win32Platform::PlayWave(const std::filesystem::path& wave) {
+    // The wide form: the ANSI one cannot name a folder outside code page 932, and the user
+    // would hear the default sound instead of theirs. No SND_NODEFAULT: a missing file still
+    // gives a sound.
+    sndPlaySoundW(wave.c_str(), SND_ASYNC);
 }
 
 void Win32Platform::Defer(std::function<void()> work) {

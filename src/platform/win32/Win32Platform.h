@@ -30,6 +30,7 @@ class Win32Platform final : public ui::Platform {
     std::filesystem::path AppFolder() const override;
     const Clock& clock() const override { return clock_; }
     Files& files() override { return files_; }
+    void PlayWave(const std::filesystem::path& wave) override;
     void Defer(std::function<void()> work) override;
 
     // The message loop; returns when the last form window has closed.

@@ -4,10 +4,12 @@
 
 namespace pelmora {
 
-std::chrono::local_seconds SystemClock::Now() const {
+LocalMilliseconds SystemClock::NowPrecise() const {
     SYSTEMTIME st;
     GetLocalTime(&st);
-    return MakeLocalTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+    return LocalMilliseconds(
+               MakeLocalTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond)) +
+           std::chrono::milliseconds(st.wMilliseconds);
 }
 
 }  // namespace pelmora
