@@ -1,0 +1,366 @@
+// One simulated week of the one-second tick under a realistic window timer, for two designs
+// side by side:
+//   plain  a free-running 1000 ms timer whose every tick rings what is due at the current
+//          second, with no memory;
+//   ours   the timer re-armed after every tick to fall just after the next second
+//          (DelayToNextSecond), ringing through one AlarmTick.
+// Both see the same timer: every interval is late by a uniform 0 to 16 ms, the first tick comes
+// at an arbitrary phase, and a few times an hour the thread stalls for 1 to 3 s. A tick due
+// during a stall fires once when the stall ends (window timers coalesce) and the next interval
+// is measured from there.
+//
+// The clock is read to the millisecond. With --coarse-clock it is read as GetLocalTime reads it
+// at the system's default timer resolution: in steps of 1/64 s (15.625 ms), at a fixed phase to
+// the second, so a tick that fires just after a second may still read the one before.
+//
+// The program prints figures only; it judges nothing.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "BenchTables.h"
+#include "alarm/AlarmTick.h"
+#include "platform/clock.h"
+#include "store/ScheduleTables.h"
+
+namespace pelmora::bench {
+namespace {
+
+using std::chrono::days;
+using std::chrono::floor;
+using std::chrono::local_seconds;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+constexpr std::uint32_t kTimerSeed = 1;  // phase and jitter
+constexpr std::uint32_t kStallSeed = 2;  // when the thread stalls, and for how long
+constexpr double kStallsPerHour = 3.0;   // Poisson rate
+constexpr int kStallMinMs = 1000;
+constexpr int kStallMaxMs = 3000;
+constexpr int kJitterMaxMs = 16;  // each interval is late by 0 to this
+constexpr int kPlainIntervalMs = 1000;
+// The coarse clock's step, in microseconds, and where its steps fall within the second.
+constexpr std::int64_t kCoarseStepUs = 15625;
+constexpr std::int64_t kCoarsePhaseUs = 7000;
+// Ticks go on a little past the week, so that a tick held up at its very end still counts.
+constexpr milliseconds kRunOn{5000};
+
+// Simulated time: milliseconds since the start of the week.
+using SimMs = std::int64_t;
+
+struct Stall {
+    SimMs begin;
+    SimMs end;
+};
+
+std::vector<Stall> MakeStalls(SimMs until) {
+    std::mt19937 rng(kStallSeed);
+    std::exponential_distribution<double> gapMs(kStallsPerHour / 3'600'000.0);
+    std::uniform_int_distribution<int> lengthMs(kStallMinMs, kStallMaxMs);
+    std::vector<Stall> stalls;
+    double at = gapMs(rng);
+    while (at < static_cast<double>(until)) {
+        const SimMs begin = static_cast<SimMs>(at);
+        stalls.push_back({begin, begin + lengthMs(rng)});
+        at += gapMs(rng);
+    }
+    return stalls;
+}
+
+// Which days of the week (bit 0 Sunday ... bit 6 Saturday) a code rings on, written out here
+// independently of the tick's own tests.
+unsigned DayMask(std::string_view code) {
+    constexpr unsigned kSun = 1u << 0, kSat = 1u << 6;
+    constexpr unsigned kMonToFri = 0b0111110;
+    static const std::map<std::string_view, unsigned> masks = {
+        {"SUN", kSun},      {"MON", 1u << 1},          {"TUE", 1u << 2},
+        {"WED", 1u << 3},   {"THU", 1u << 4},          {"FRI", 1u << 5},
+        {"SAT", kSat},      {"WKD", kMonToFri},        {"WKE", kSun | kSat},
+        {"EVD", 0b1111111}, {"MTS", kMonToFri | kSat},
+    };
+    const auto it = masks.find(code);
+    return it == masks.end() ? 0 : it->second;
+}
+
+unsigned DayBit(local_seconds t) {
+    return 1u << std::chrono::weekday{floor<days>(t)}.c_encoding();
+}
+
+// An alarm: an entry (date entries 0 to 99, weekday entries 100 to 199) and its due second.
+using Alarm = std::pair<int, local_seconds>;
+
+struct Week {
+    ScheduleTables tables;
+    local_seconds start;
+    local_seconds end;
+    std::unordered_map<std::string, int> entryOf;  // name -> entry number
+    std::set<Alarm> expected;
+};
+
+Week MakeWeek() {
+    Week w{MakeFullTables(), WeekStart(), WeekStart() + kWeek, {}, {}};
+    for (std::int16_t i = 1; i <= w.tables.DateCount(); ++i) {
+        const DateSchedule& e = w.tables.Date(i);
+        w.entryOf[e.Name] = i - 1;
+        if (e.DateTime >= w.start && e.DateTime < w.end) {
+            w.expected.insert({i - 1, e.DateTime});
+        }
+    }
+    for (std::int16_t j = 1; j <= w.tables.WeekdayCount(); ++j) {
+        const WeekdaySchedule& e = w.tables.Weekday(j);
+        const int entry = ScheduleCapacity + j - 1;
+        w.entryOf[e.Name] = entry;
+        for (local_seconds day = w.start; day < w.end; day += days{1}) {
+            if (DayMask(e.Code) & DayBit(day)) {
+                w.expected.insert({entry, day + e.TimeOfDay});
+            }
+        }
+    }
+    return w;
+}
+
+// The alarms DueAt finds when asked at every minute start of the week; the enumeration above
+// should agree with it exactly.
+std::size_t DisagreementsWithDueAt(const Week& w) {
+    std::set<Alarm> found;
+    for (local_seconds s = w.start; s < w.end; s += std::chrono::minutes{1}) {
+        for (const std::string& name : DueAt(w.tables, s)) {
+            found.insert({w.entryOf.at(name), s});
+        }
+    }
+    std::vector<Alarm> diff;
+    std::set_symmetric_difference(found.begin(), found.end(), w.expected.begin(), w.expected.end(),
+                                  std::back_inserter(diff));
+    return diff.size();
+}
+
+// The latest second, not after `now`, at which the entry was due; or nothing when it cannot
+// have been due within the last minute (a ring at a wrong time).
+std::optional<local_seconds> DueSecondOf(const Week& w, int entry, local_seconds now) {
+    local_seconds due;
+    if (entry < ScheduleCapacity) {
+        due = w.tables.Date(static_cast<std::int16_t>(entry + 1)).DateTime;
+    } else {
+        const WeekdaySchedule& e =
+            w.tables.Weekday(static_cast<std::int16_t>(entry - ScheduleCapacity + 1));
+        due = floor<days>(now) + e.TimeOfDay;
+        if (due > now) {
+            due -= days{1};
+        }
+        if (!(DayMask(e.Code) & DayBit(due))) {
+            return std::nullopt;
+        }
+    }
+    if (due > now || now - due > seconds{60}) {
+        return std::nullopt;
+    }
+    return due;
+}
+
+struct Result {
+    std::int64_t ticks = 0;
+    std::int64_t ticksHeldByStall = 0;
+    std::int64_t secondsWithoutTick = 0;  // whole seconds of the week no tick fell in
+    std::int64_t secondsWithTwoTicks = 0;
+    std::int64_t rings = 0;      // calls of RingAlarm for alarms of the week
+    std::int64_t wrongTime = 0;  // rings that match no due second
+    std::size_t rung = 0;        // expected alarms rung at least once
+    std::size_t missed = 0;
+    std::size_t doubled = 0;             // expected alarms rung more than once
+    std::vector<std::int64_t> delaysMs;  // due second's start to the first ring, per alarm
+};
+
+enum class Design { Plain, Ours };
+
+// The clock reading at simulated time t (ms).
+SimMs ReadClock(SimMs t, bool coarse) {
+    if (!coarse) {
+        return t;
+    }
+    const std::int64_t us = t * 1000 + kCoarsePhaseUs;
+    return (us / kCoarseStepUs * kCoarseStepUs - kCoarsePhaseUs) / 1000;
+}
+
+Result Simulate(const Week& w, const std::vector<Stall>& stalls, Design design, bool coarse) {
+    std::mt19937 rng(kTimerSeed);
+    std::uniform_int_distribution<int> phaseMs(0, 999);
+    std::uniform_int_distribution<int> jitterMs(0, kJitterMaxMs);
+    const SimMs stop = std::chrono::duration_cast<milliseconds>(w.end - w.start + kRunOn).count();
+    const LocalMilliseconds origin{w.start.time_since_epoch()};
+
+    Result r;
+    AlarmTick tick;
+    std::map<Alarm, std::pair<int, std::int64_t>> rang;  // alarm -> rings, first delay
+    std::size_t nextStall = 0;
+    std::int64_t lastSecond = -1;
+    SimMs t = phaseMs(rng);
+    while (t < stop) {
+        // A tick due during a stall fires once, when the stall ends.
+        while (nextStall < stalls.size() && stalls[nextStall].end <= t) {
+            ++nextStall;
+        }
+        if (nextStall < stalls.size() && stalls[nextStall].begin <= t) {
+            ++r.ticksHeldByStall;
+            while (nextStall < stalls.size() && stalls[nextStall].begin <= t) {
+                t = std::max(t, stalls[nextStall].end);  // overlapping stalls chain
+                ++nextStall;
+            }
+        }
+        const LocalMilliseconds now = origin + milliseconds{t};  // the true time
+        const SimMs read = ReadClock(t, coarse);
+        const LocalMilliseconds reading = origin + milliseconds{read};
+        const local_seconds second = floor<seconds>(reading);
+        ++r.ticks;
+        // Seconds as the tick sees them.
+        const std::int64_t secondIndex = read / 1000;
+        if (secondIndex < 7 * 86400) {
+            if (secondIndex == lastSecond) {
+                ++r.secondsWithTwoTicks;
+            } else {
+                r.secondsWithoutTick += std::max<std::int64_t>(0, secondIndex - lastSecond - 1);
+            }
+        }
+        lastSecond = secondIndex;
+
+        const std::vector<std::string> names =
+            design == Design::Plain ? DueAt(w.tables, second) : tick.Tick(w.tables, second);
+        for (const std::string& name : names) {
+            const int entry = w.entryOf.at(name);
+            const std::optional<local_seconds> due = DueSecondOf(w, entry, second);
+            if (due && *due >= w.end) {
+                continue;  // the next week's alarm, outside the measurement
+            }
+            ++r.rings;
+            if (!due || !w.expected.contains({entry, *due})) {
+                ++r.wrongTime;
+                continue;
+            }
+            auto [it, first] = rang.try_emplace({entry, *due}, 0, 0);
+            if (first) {
+                it->second.second = (now - LocalMilliseconds{due->time_since_epoch()}).count();
+            }
+            ++it->second.first;
+        }
+
+        const milliseconds interval =
+            design == Design::Plain ? milliseconds{kPlainIntervalMs} : DelayToNextSecond(reading);
+        t += interval.count() + jitterMs(rng);
+    }
+    if (lastSecond < 7 * 86400 - 1) {
+        r.secondsWithoutTick += 7 * 86400 - 1 - lastSecond;
+    }
+
+    for (const Alarm& a : w.expected) {
+        const auto it = rang.find(a);
+        if (it == rang.end()) {
+            ++r.missed;
+            continue;
+        }
+        ++r.rung;
+        if (it->second.first > 1) {
+            ++r.doubled;
+        }
+        r.delaysMs.push_back(it->second.second);
+    }
+    std::sort(r.delaysMs.begin(), r.delaysMs.end());
+    return r;
+}
+
+// Nearest rank: the smallest value with at least p of the values at or below it.
+std::int64_t Percentile(const std::vector<std::int64_t>& sorted, double p) {
+    if (sorted.empty()) {
+        return -1;
+    }
+    const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(sorted.size())));
+    return sorted[std::max<std::size_t>(rank, 1) - 1];
+}
+
+void Row(const char* label, long long plain, long long ours) {
+    std::printf("  %-34s %10lld %10lld\n", label, plain, ours);
+}
+
+}  // namespace
+}  // namespace pelmora::bench
+
+int main(int argc, char** argv) {
+    using namespace pelmora::bench;
+    const bool coarse = argc == 2 && std::string_view(argv[1]) == "--coarse-clock";
+    if (argc > 2 || (argc == 2 && !coarse)) {
+        std::fprintf(stderr, "usage: %s [--coarse-clock]\n", argv[0]);
+        return 2;
+    }
+    const auto wallStart = std::chrono::steady_clock::now();
+
+    const Week week = MakeWeek();
+    const SimMs stop =
+        std::chrono::duration_cast<milliseconds>(week.end - week.start + kRunOn).count();
+    const std::vector<Stall> stalls = MakeStalls(stop);
+    SimMs stalledMs = 0;
+    for (const Stall& s : stalls) {
+        stalledMs += s.end - s.begin;
+    }
+    const std::size_t disagreements = DisagreementsWithDueAt(week);
+
+    const Result plain = Simulate(week, stalls, Design::Plain, coarse);
+    const Result ours = Simulate(week, stalls, Design::Ours, coarse);
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+
+    std::printf("Alarm tick, one simulated week\n");
+    std::printf("  week      Mon 2027-03-01 00:00 to Mon 2027-03-08 00:00 (local time)\n");
+    std::printf(
+        "  tables    %d date entries over the week, %d weekday entries (all 11 codes),\n"
+        "            whole minutes, seed %u\n",
+        week.tables.DateCount(), week.tables.WeekdayCount(), kTablesSeed);
+    std::printf(
+        "  timer     plain: %d ms, ours: DelayToNextSecond; each interval + uniform "
+        "0..%d ms,\n            first tick at an arbitrary phase, seed %u\n",
+        kPlainIntervalMs, kJitterMaxMs, kTimerSeed);
+    if (coarse) {
+        std::printf("  clock     read in steps of %.3f ms, %.3f ms before each whole second\n",
+                    static_cast<double>(kCoarseStepUs) / 1000.0,
+                    static_cast<double>(kCoarsePhaseUs) / 1000.0);
+    } else {
+        std::printf("  clock     read to the millisecond\n");
+    }
+    std::printf(
+        "  stalls    %zu (Poisson, %.0f per hour, %d..%d ms each, %.1f s in all), seed "
+        "%u\n",
+        stalls.size(), kStallsPerHour, kStallMinMs, kStallMaxMs,
+        static_cast<double>(stalledMs) / 1000.0, kStallSeed);
+    std::printf(
+        "  expected  %zu alarms, own enumeration; a DueAt scan of every minute start %s\n",
+        week.expected.size(),
+        disagreements == 0 ? "agrees" : ("DISAGREES on " + std::to_string(disagreements)).c_str());
+    std::printf("\n  %-34s %10s %10s\n", "", "plain", "ours");
+    Row("ticks simulated", plain.ticks, ours.ticks);
+    Row("ticks held up by a stall", plain.ticksHeldByStall, ours.ticksHeldByStall);
+    Row("seconds with no tick", plain.secondsWithoutTick, ours.secondsWithoutTick);
+    Row("seconds with two ticks", plain.secondsWithTwoTicks, ours.secondsWithTwoTicks);
+    Row("alarms expected", static_cast<long long>(week.expected.size()),
+        static_cast<long long>(week.expected.size()));
+    Row("alarms rung", static_cast<long long>(plain.rung), static_cast<long long>(ours.rung));
+    Row("missed", static_cast<long long>(plain.missed), static_cast<long long>(ours.missed));
+    Row("doubled", static_cast<long long>(plain.doubled), static_cast<long long>(ours.doubled));
+    Row("rings at a wrong time", plain.wrongTime, ours.wrongTime);
+    Row("ring delay median (ms)", Percentile(plain.delaysMs, 0.50),
+        Percentile(ours.delaysMs, 0.50));
+    Row("ring delay 99th percentile (ms)", Percentile(plain.delaysMs, 0.99),
+        Percentile(ours.delaysMs, 0.99));
+    Row("ring delay maximum (ms)", plain.delaysMs.empty() ? -1 : plain.delaysMs.back(),
+        ours.delaysMs.empty() ? -1 : ours.delaysMs.back());
+    std::printf(
+        "\n  (ring delay: from the start of the due second to the tick that first rang "
+        "the alarm)\n");
+    std::printf("  simulated in %.2f s\n", wallSeconds);
+    return 0;
+}
