@@ -6,6 +6,8 @@
 #
 # Usage: check_imports.sh EXE     OBJDUMP overrides the objdump used (i686-w64-mingw32-objdump).
 set -euo pipefail
+# objdump speaks the locale's language; the checks read its English words.
+export LC_ALL=C
 
 if [ $# -ne 1 ]; then
     echo "usage: $0 EXE" >&2

@@ -7,6 +7,8 @@
 # Usage: check_resources.sh EXE [VERSION]   e.g. check_resources.sh Pelmora.exe 0.1.0
 # WINDRES overrides the resource tool used (i686-w64-mingw32-windres).
 set -euo pipefail
+# objdump speaks the locale's language; the checks read its English words.
+export LC_ALL=C
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
     echo "usage: $0 EXE [VERSION]" >&2

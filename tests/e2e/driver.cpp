@@ -1,0 +1,553 @@
+#include "driver.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+namespace e2e {
+
+// --- output -------------------------------------------------------------------------------
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+void Say(const std::wstring& line) {
+    static const bool binary = _setmode(_fileno(stdout), _O_BINARY) != -1;  // no CR before LF
+    (void)binary;
+    std::string bytes = Utf8(line);
+    bytes += '\n';
+    fwrite(bytes.data(), 1, bytes.size(), stdout);
+    fflush(stdout);
+}
+
+std::wstring Visible(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\r')
+            out += L"\\r";
+        else if (c == L'\t')
+            out += L"\\t";
+        else if (c < 0x20) {
+            wchar_t escape[8];
+            swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c));
+            out += escape;
+        } else
+            out += c;
+    }
+    return out;
+}
+
+std::wstring Visible(const std::string& bytes) {
+    static const wchar_t* hex = L"0123456789ABCDEF";
+    std::wstring out;
+    for (unsigned char c : bytes) {
+        if (c == '\n')
+            out += L"\\n";
+        else if (c == '\r')
+            out += L"\\r";
+        else if (c >= 0x20 && c < 0x7F)
+            out += static_cast<wchar_t>(c);
+        else {
+            out += L"\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+bool Checks::Expect(bool ok, const std::wstring& what) {
+    if (!ok) {
+        ++failures_;
+        Say(L"FAIL: " + what);
+    }
+    return ok;
+}
+
+bool Checks::ExpectEq(const std::wstring& actual, const std::wstring& expected,
+                      const std::wstring& what) {
+    if (actual == expected)
+        return true;
+    ++failures_;
+    Say(L"FAIL: " + what + L"\n  expected: \"" + Visible(expected) + L"\"\n  actual:   \"" +
+        Visible(actual) + L"\"");
+    return false;
+}
+
+// --- time -----------------------------------------------------------------------------------
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool WaitUntil(const std::function<bool()>& condition, Ms timeout, Ms poll) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (condition())
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(poll);
+    }
+}
+
+namespace {
+// UTC now in 100 ns units, as this process's (possibly shifted) clock shows it.
+long long WallClockNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return static_cast<long long>((static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) |
+                                  ft.dwLowDateTime);
+}
+}  // namespace
+
+bool SetClockOffset(long seconds) {
+    static long current = 0;
+    wchar_t path[1024];
+    DWORD n = GetEnvironmentVariableW(L"PELMORA_TIME_OFFSET_FILE", path, 1024);
+    if (n == 0 || n >= 1024) {
+        Say(L"FAIL: PELMORA_TIME_OFFSET_FILE is not set; run the scenario through run-e2e.sh");
+        return false;
+    }
+    const long long before = WallClockNow();
+    if (!WriteBytes(WindowsPath(path), std::to_string(seconds) + "\n")) {
+        Say(L"FAIL: cannot write the clock offset file " + std::wstring(path));
+        return false;
+    }
+    // Expect the jump within a second of tolerance either way.
+    const long long jump = static_cast<long long>(seconds - current) * 10000000LL;
+    bool moved = jump == 0 || WaitUntil(
+                                  [&] {
+                                      long long d = WallClockNow() - before - jump;
+                                      return d > -10000000LL && d < 10000000LL;
+                                  },
+                                  Ms(3000));
+    if (!moved) {
+        Say(L"FAIL: the clock did not move; is the time-shift library preloaded?");
+        return false;
+    }
+    current = seconds;
+    return true;
+}
+
+// --- files and folders ----------------------------------------------------------------------
+
+std::wstring WindowsPath(const std::wstring& path) {
+    if (path.empty() || path[0] != L'/')
+        return path;
+    std::wstring out = L"Z:" + path;
+    for (auto& c : out)
+        if (c == L'/')
+            c = L'\\';
+    return out;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        return folder + name;
+    return folder + L"\\" + name;
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Cp932(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+RunFolder::RunFolder(const std::wstring& parent, const std::wstring& scenario,
+                     const std::wstring& programPath,
+                     const std::optional<std::string>& scheduleFile) {
+    CreateDirectoryW(parent.c_str(), nullptr);
+    for (int n = 1; n < 1000 && path_.empty(); ++n) {
+        std::wstring candidate = JoinPath(parent, scenario + L"-" + std::to_wstring(n));
+        if (CreateDirectoryW(candidate.c_str(), nullptr))
+            path_ = candidate;
+    }
+    if (path_.empty()) {
+        Say(L"FAIL: cannot create a run folder under " + parent);
+        return;
+    }
+    if (!CopyFileW(programPath.c_str(), program().c_str(), TRUE)) {
+        Say(L"FAIL: cannot copy " + programPath + L" to " + program());
+        return;
+    }
+    if (scheduleFile && !WriteBytes(this->scheduleFile(), *scheduleFile)) {
+        Say(L"FAIL: cannot write " + this->scheduleFile());
+        return;
+    }
+    ok_ = true;
+}
+
+// --- processes ------------------------------------------------------------------------------
+
+Process::Process(Process&& other) noexcept : handle_(other.handle_), id_(other.id_) {
+    other.handle_ = nullptr;
+    other.id_ = 0;
+}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        Terminate();
+        if (handle_)
+            CloseHandle(handle_);
+        handle_ = other.handle_;
+        id_ = other.id_;
+        other.handle_ = nullptr;
+        other.id_ = 0;
+    }
+    return *this;
+}
+
+Process::~Process() {
+    Terminate();
+    if (handle_)
+        CloseHandle(handle_);
+}
+
+Process Process::Start(const std::wstring& program, const std::wstring& workingDirectory) {
+    Process p;
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDirectory.c_str(), &si, &pi)) {
+        Say(L"FAIL: cannot start " + program + L", error " + std::to_wstring(GetLastError()));
+        return p;
+    }
+    CloseHandle(pi.hThread);
+    p.handle_ = pi.hProcess;
+    p.id_ = pi.dwProcessId;
+    return p;
+}
+
+bool Process::Running() const {
+    return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitExit(Ms timeout) const {
+    if (!handle_)
+        return true;
+    return WaitUntil([&] { return !Running(); }, timeout, Ms(20));
+}
+
+void Process::Terminate() {
+    if (Running()) {
+        TerminateProcess(handle_, 99);
+        WaitForSingleObject(handle_, 5000);
+    }
+}
+
+// --- windows --------------------------------------------------------------------------------
+
+std::wstring WindowText(HWND window) {
+    wchar_t buffer[1024];
+    int n = GetWindowTextW(window, buffer, 1024);
+    return std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t buffer[256];
+    int n = GetClassNameW(window, buffer, 256);
+    return std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+DWORD WindowProcess(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+namespace {
+struct FindState {
+    const WindowQuery* query;
+    HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND window, LPARAM param) {
+    auto* state = reinterpret_cast<FindState*>(param);
+    const WindowQuery& q = *state->query;
+    if (q.processId && WindowProcess(window) != *q.processId)
+        return TRUE;
+    if (q.visibleOnly && !IsWindowVisible(window))
+        return TRUE;
+    if (WindowText(window) != q.caption)
+        return TRUE;
+    state->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindTopWindow(const WindowQuery& query) {
+    FindState state{&query, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+namespace {
+BOOL CALLBACK ChildTextProc(HWND child, LPARAM param) {
+    if (IsWindowVisible(child))
+        reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(WindowText(child));
+    return TRUE;
+}
+
+BOOL CALLBACK UnpaintedChildProc(HWND child, LPARAM param) {
+    if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(param) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::vector<std::wstring> ChildTexts(HWND window) {
+    std::vector<std::wstring> texts;
+    EnumChildWindows(window, ChildTextProc, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+bool WaitPainted(HWND window, Ms timeout) {
+    return WaitUntil(
+        [&] {
+            if (!IsWindow(window))
+                return true;
+            if (GetUpdateRect(window, nullptr, FALSE))
+                return false;
+            bool unpainted = false;
+            EnumChildWindows(window, UnpaintedChildProc, reinterpret_cast<LPARAM>(&unpainted));
+            return !unpainted;
+        },
+        timeout);
+}
+
+HWND WaitTopWindow(const WindowQuery& query, Ms timeout) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(query)) != nullptr; }, timeout);
+    return found;
+}
+
+namespace {
+struct BoxChildren {
+    std::vector<std::pair<int, int>> buttons;  // (left edge, id)
+    bool hasIcon = false;
+};
+
+BOOL CALLBACK BoxChildProc(HWND child, LPARAM param) {
+    auto* c = reinterpret_cast<BoxChildren*>(param);
+    if (!IsWindowVisible(child))
+        return TRUE;
+    std::wstring cls = ClassName(child);
+    LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        c->buttons.emplace_back(r.left, GetDlgCtrlID(child));
+    } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        if (SendMessageW(child, STM_GETICON, 0, 0) != 0)
+            c->hasIcon = true;
+    }
+    return TRUE;
+}
+}  // namespace
+
+MessageBoxView ReadMessageBox(HWND box) {
+    MessageBoxView view;
+    view.window = box;
+    view.title = WindowText(box);
+    wchar_t buffer[4096];
+    UINT n = GetDlgItemTextW(box, 0xFFFF, buffer, 4096);
+    view.text.assign(buffer, n);
+    BoxChildren children;
+    EnumChildWindows(box, BoxChildProc, reinterpret_cast<LPARAM>(&children));
+    std::sort(children.buttons.begin(), children.buttons.end());
+    for (auto& b : children.buttons)
+        view.buttons.push_back(b.second);
+    view.hasIcon = children.hasIcon;
+    return view;
+}
+
+namespace {
+struct BoxSearch {
+    DWORD pid;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK BoxProc(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<BoxSearch*>(param);
+    if (WindowProcess(window) != s->pid || !IsWindowVisible(window))
+        return TRUE;
+    if (ClassName(window) != L"#32770")
+        return TRUE;
+    if (!s->title->empty() && WindowText(window) != *s->title)
+        return TRUE;
+    s->found = window;
+    return FALSE;
+}
+}  // namespace
+
+std::optional<MessageBoxView> WaitMessageBox(DWORD processId, const std::wstring& title,
+                                             Ms timeout) {
+    BoxSearch search{processId, &title, nullptr};
+    bool found = WaitUntil(
+        [&] {
+            search.found = nullptr;
+            EnumWindows(BoxProc, reinterpret_cast<LPARAM>(&search));
+            // The text static is filled during WM_INITDIALOG; wait for it as well.
+            return search.found && GetDlgItem(search.found, 0xFFFF) != nullptr;
+        },
+        timeout);
+    if (!found)
+        return std::nullopt;
+    return ReadMessageBox(search.found);
+}
+
+bool AnswerMessageBox(const MessageBoxView& box, int buttonId, Ms timeout) {
+    HWND button = GetDlgItem(box.window, buttonId);
+    if (!button)
+        return false;
+    PostMessageW(button, BM_CLICK, 0, 0);
+    return WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); },
+                     timeout);
+}
+
+std::wstring ButtonNames(const std::vector<int>& ids) {
+    std::wstring out;
+    for (int id : ids) {
+        if (!out.empty())
+            out += L",";
+        switch (id) {
+            case IDOK:
+                out += L"OK";
+                break;
+            case IDCANCEL:
+                out += L"Cancel";
+                break;
+            case IDYES:
+                out += L"Yes";
+                break;
+            case IDNO:
+                out += L"No";
+                break;
+            default:
+                out += std::to_wstring(id);
+        }
+    }
+    return out.empty() ? L"(none)" : out;
+}
+
+// --- the tray icon and its menu -------------------------------------------------------------
+
+void PostTrayEvent(HWND owner, UINT mouseEvent, UINT callbackMessage) {
+    PostMessageW(owner, callbackMessage, 0, static_cast<LPARAM>(mouseEvent));
+}
+
+namespace {
+struct MenuSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MenuProc(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<MenuSearch*>(param);
+    if (WindowProcess(window) == s->pid && IsWindowVisible(window) &&
+        ClassName(window) == L"#32768") {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindPopupMenu(DWORD processId) {
+    MenuSearch search{processId, nullptr};
+    EnumWindows(MenuProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+}  // namespace
+
+bool PopupMenuOpen(DWORD processId) {
+    return FindPopupMenu(processId) != nullptr;
+}
+
+HWND WaitPopupMenu(DWORD processId, Ms timeout) {
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = FindPopupMenu(processId)) != nullptr; }, timeout);
+    return menu;
+}
+
+void ChooseMenuItemByKeys(HWND menu, int selectableIndex) {
+    for (int i = 0; i <= selectableIndex; ++i)
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+void ChooseMenuItemByMnemonic(HWND menu, wchar_t key) {
+    PostMessageW(menu, WM_CHAR, key, 0);
+}
+
+// --- screenshots ----------------------------------------------------------------------------
+
+bool Screenshot(const std::wstring& name, HWND subject) {
+    wchar_t folder[1024];
+    DWORD n = GetEnvironmentVariableW(L"PELMORA_E2E_SHOTS", folder, 1024);
+    if (n == 0 || n >= 1024)
+        return false;
+    // run-e2e.sh takes the shot when it reads this line, then creates <name>.png (or
+    // <name>.failed); the driver waits for either.
+    if (subject)
+        WaitPainted(subject);
+    std::wstring base = JoinPath(WindowsPath(folder), name);
+    Say(L"SCREENSHOT " + name);
+    bool done = WaitUntil(
+        [&] { return FileExists(base + L".png") || FileExists(base + L".failed"); }, Ms(15000));
+    return done && FileExists(base + L".png");
+}
+
+}  // namespace e2e

@@ -1,0 +1,167 @@
+// Drives Pelmora.exe from outside, as a user would: starts it from a folder of its own, finds
+// its windows by caption, reads and answers its message boxes, presses its tray icon, picks
+// items of its popup menu, and reads the schedule file it leaves. A Win32 console program run
+// under Wine next to the program under test (see run-e2e.sh).
+//
+// Every wait has a deadline and polls; nothing waits by sleeping a fixed time.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// --- output -------------------------------------------------------------------------------
+
+std::string Utf8(const std::wstring& text);
+// Writes one line, UTF-8, to stdout and flushes (Wine's console would otherwise use CP932).
+void Say(const std::wstring& line);
+// Text with line feeds, CRs, tabs and other controls written as escapes ("a\\nb").
+std::wstring Visible(const std::wstring& text);
+std::wstring Visible(const std::string& bytes);  // raw bytes, non-ASCII as \xNN
+
+// Collects failed checks of one scenario; each failure is printed at once.
+class Checks {
+  public:
+    bool Expect(bool ok, const std::wstring& what);
+    bool ExpectEq(const std::wstring& actual, const std::wstring& expected,
+                  const std::wstring& what);
+    int failures() const { return failures_; }
+
+  private:
+    int failures_ = 0;
+};
+
+// --- time -----------------------------------------------------------------------------------
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
+
+double SecondsSince(Clock::time_point start);
+
+// Polls `condition` every `poll` until it holds or `timeout` has passed; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, Ms timeout, Ms poll = Ms(25));
+
+// Moves the wall clock of every process that run-e2e.sh started with the time-shift library
+// (the program under test and this driver) to `seconds` after real time, by rewriting the file
+// named by PELMORA_TIME_OFFSET_FILE. Returns once this driver's own clock shows the new offset;
+// the other processes see it within 200 ms of their next clock reading. False, with the reason
+// printed, when the variable is missing or the library is not loaded.
+bool SetClockOffset(long seconds);
+
+// --- files and folders ----------------------------------------------------------------------
+
+// "/unix/path" -> "Z:\unix\path"; Windows paths are returned unchanged.
+std::wstring WindowsPath(const std::wstring& path);
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+std::optional<std::string> ReadBytes(const std::wstring& path);
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+// Text encoded in code page 932, as the schedule file holds it.
+std::string Cp932(const std::wstring& text);
+
+// A fresh folder under `parent` named after the scenario, holding a copy of the program and,
+// unless `scheduleFile` is empty, an Alarm_List.txt with exactly those bytes.
+class RunFolder {
+  public:
+    RunFolder(const std::wstring& parent, const std::wstring& scenario,
+              const std::wstring& programPath, const std::optional<std::string>& scheduleFile);
+    const std::wstring& path() const { return path_; }
+    std::wstring program() const { return JoinPath(path_, L"Pelmora.exe"); }
+    std::wstring scheduleFile() const { return JoinPath(path_, L"Alarm_List.txt"); }
+    bool ok() const { return ok_; }
+
+  private:
+    std::wstring path_;
+    bool ok_ = false;
+};
+
+// --- processes ------------------------------------------------------------------------------
+
+class Process {
+  public:
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    ~Process();  // terminates a process still running: a failed scenario leaves nothing behind
+
+    // Starts `program` with `workingDirectory` as its current directory (deliberately not the
+    // program's own folder, so a program that opens files relative to it fails visibly).
+    static Process Start(const std::wstring& program, const std::wstring& workingDirectory);
+
+    bool started() const { return handle_ != nullptr; }
+    DWORD id() const { return id_; }
+    bool Running() const;
+    bool WaitExit(Ms timeout) const;
+    void Terminate();
+
+  private:
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// --- windows --------------------------------------------------------------------------------
+
+struct WindowQuery {
+    std::wstring caption;            // exact, blanks included
+    std::optional<DWORD> processId;  // owner process, when given
+    bool visibleOnly = false;
+};
+
+HWND FindTopWindow(const WindowQuery& query);
+// Texts of the visible child controls of `window`, in Z order.
+std::vector<std::wstring> ChildTexts(HWND window);
+// Waits until neither the window nor any of its children has anything left to paint.
+bool WaitPainted(HWND window, Ms timeout = Ms(3000));
+HWND WaitTopWindow(const WindowQuery& query, Ms timeout);
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+DWORD WindowProcess(HWND window);
+
+// A message box as the user sees it.
+struct MessageBoxView {
+    HWND window = nullptr;
+    std::wstring title;
+    std::wstring text;
+    std::vector<int> buttons;  // control ids of the visible buttons, left to right
+    bool hasIcon = false;      // a visible static control showing an icon
+};
+
+MessageBoxView ReadMessageBox(HWND box);
+// The first visible message box (#32770) of `processId` (any title when `title` is empty).
+std::optional<MessageBoxView> WaitMessageBox(DWORD processId, const std::wstring& title,
+                                             Ms timeout);
+// Presses a button of a message box (BM_CLICK), then waits until the box has gone.
+bool AnswerMessageBox(const MessageBoxView& box, int buttonId, Ms timeout = Ms(5000));
+std::wstring ButtonNames(const std::vector<int>& ids);
+
+// --- the tray icon and its menu -------------------------------------------------------------
+
+// What the tray icon sends its owner: the callback message (WM_MOUSEMOVE for Pelmora) with the
+// mouse event in the low word of lParam.
+void PostTrayEvent(HWND owner, UINT mouseEvent, UINT callbackMessage = WM_MOUSEMOVE);
+// The visible popup menu (#32768) of `processId`, or null.
+HWND WaitPopupMenu(DWORD processId, Ms timeout);
+bool PopupMenuOpen(DWORD processId);
+// Chooses the item at `selectableIndex` (separators not counted) with the arrow keys.
+void ChooseMenuItemByKeys(HWND menu, int selectableIndex);
+// Chooses an item by its access key (the letter after & in its caption).
+void ChooseMenuItemByMnemonic(HWND menu, wchar_t key);
+
+// --- screenshots ----------------------------------------------------------------------------
+
+// Asks run-e2e.sh for a shot of the whole X screen, saved as <PELMORA_E2E_SHOTS>/<name>.png,
+// and waits until it is taken. Does nothing when the variable is not set. The shot is taken
+// outside Wine: a Unix program started from the driver would inherit the 32-bit time-shift
+// preload.
+// With `subject` given, waits first until that window has painted itself.
+bool Screenshot(const std::wstring& name, HWND subject = nullptr);
+
+}  // namespace e2e

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Runs end-to-end scenarios of Pelmora.exe under Wine, on a private X server and in a private
+# Wine prefix, and saves screenshots.
+#
+#   run-e2e.sh PELMORA_EXE DRIVER_EXE TIMESHIFT_SO OUT_DIR [SCENARIO...]
+#
+# SCENARIO: startup second-instance missing-file bad-lines exit write-error exit-during-splash
+# (all of them, one after the other, when none is given).
+# OUT_DIR/<scenarios joined by +, or "all">/ holds the run: runs/ (one folder per scenario with the program and the
+# Alarm_List.txt it left), screenshots/, driver.log. OUT_DIR/wineprefix-template is the
+# prepared prefix that each run copies; the copy is removed when the run ends.
+# Exit status: 0 when every scenario passed.
+#
+# Needs: wine, wine32:i386, xvfb, x11-utils (xdpyinfo), imagemagick (import), util-linux
+# (flock), a ja_JP.UTF-8 locale and fonts-ipafont-gothic (all in scripts/deps.sh).
+set -uo pipefail
+
+if [ $# -lt 4 ]; then
+    sed -n '2,/^$/p' "$0" | sed -n 's/^# \{0,1\}//p' >&2
+    exit 2
+fi
+program=$(realpath "$1")
+driver=$(realpath "$2")
+shim=$(realpath "$3")
+out=$4
+shift 4
+scenarios=("$@")
+label=$(IFS=+; echo "${scenarios[*]}")
+if [ ${#scenarios[@]} -eq 0 ]; then
+    scenarios=(startup second-instance missing-file bad-lines exit write-error exit-during-splash)
+    label=all
+fi
+for f in "$program" "$driver" "$shim"; do
+    [ -f "$f" ] || { echo "run-e2e: missing $f" >&2; exit 2; }
+done
+
+mkdir -p "$out"
+work=$(realpath "$out")/$label
+rm -rf "$work"
+mkdir -p "$work/runs" "$work/screenshots"
+
+# The Wine environment of ./test and ./run (Japanese locale, quiet Wine, how a prefix is made
+# ready), with a prefix of this run's own.
+export WINEPREFIX="$work/wineprefix"
+# shellcheck source=../../scripts/wine-env.sh
+source "$(dirname "$(realpath "$0")")/../../scripts/wine-env.sh"
+unset WINESERVER WINELOADER LD_PRELOAD
+# The driver asks for screenshots through this folder and moves the clock through this file.
+export PELMORA_E2E_SHOTS="$work/screenshots"
+export PELMORA_TIME_OFFSET_FILE="$work/clock-offset"
+echo 0 >"$PELMORA_TIME_OFFSET_FILE"
+
+xvfb_pid=
+watchdog_pid=
+cleanup() {
+    [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
+    # Only what this run started: the wineserver of its own prefix, its own X server.
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Seconds since a time in microseconds (${EPOCHREALTIME/./}), with one decimal.
+now_us() { echo "${EPOCHREALTIME/./}"; }
+seconds_since() { local d=$(( ($(now_us) - $1) / 100000 )); echo "$((d / 10)).$((d % 10))"; }
+t_start=$(now_us)
+
+# --- a private X server on a free display -----------------------------------------------------
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display=
+for _ in $(seq 1 200); do
+    display=$(tr -dc '0-9' <"$work/display" 2>/dev/null || true)
+    [ -n "$display" ] && xdpyinfo -display ":$display" >/dev/null 2>&1 && break
+    display=
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.05
+done
+if [ -z "$display" ]; then
+    echo "run-e2e: Xvfb did not come up" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$display"
+
+# Should this script be killed outright (a ctest timeout), stop its X server and wineserver
+# all the same. Its output goes nowhere: an open pipe would keep ctest waiting.
+(
+    while kill -0 $$ 2>/dev/null; do sleep 1; done
+    wineserver -k
+    kill "$xvfb_pid"
+) </dev/null >/dev/null 2>&1 &
+watchdog_pid=$!
+
+# --- a private Wine prefix ----------------------------------------------------------------------
+# Made ready once per output folder as a template (wineboot takes ~10 s and the prefix is
+# large), then copied for each run as hard links: Wine replaces its registry files by renaming
+# and never writes into the installed DLLs, so runs cannot change the template. A lock keeps
+# parallel runs from preparing it twice.
+template="$(realpath "$out")/wineprefix-template"
+(
+    flock 9
+    # shellcheck disable=SC2030  # the template's prefix, for this subshell only
+    export WINEPREFIX="$template"
+    version=$(wine --version 2>/dev/null)
+    if [ "$(cat "$template/.wine-version" 2>/dev/null)" != "$version" ]; then
+        rm -rf "$template"
+        mkdir -p "$template"
+        echo "$version" >"$template/.wine-version"
+    fi
+    wine_prefix_ready >"$work/wineboot.log" 2>&1
+) 9>"$template.lock"
+# shellcheck disable=SC2031  # the run's own prefix, unchanged by the subshell
+cp -al "$template" "$WINEPREFIX" || { echo "run-e2e: cannot copy $template" >&2; exit 1; }
+wine_server_up
+echo "run-e2e: display $DISPLAY, prefix ready after $(seconds_since "$t_start") s"
+
+# --- the scenarios ------------------------------------------------------------------------------
+# The driver prints "SCREENSHOT <name>" and waits until <name>.png exists; the shot is taken
+# here, outside Wine and outside the time-shift library.
+run_driver() {
+    local scenario=$1
+    # The time-shift library goes into the 32-bit Wine loader only; Wine hands the variables on
+    # to the program the driver starts.
+    LD_PRELOAD="$shim" /usr/lib/wine/wine "$driver" "$scenario" "$program" "$work/runs" </dev/null 2>&1 |
+        while IFS= read -r line; do
+            case $line in
+            SCREENSHOT\ *)
+                name=${line#SCREENSHOT }
+                name=${name//[^A-Za-z0-9_-]/_}
+                if import -window root "$work/screenshots/.$name.png" 2>>"$work/import.log"; then
+                    mv "$work/screenshots/.$name.png" "$work/screenshots/$name.png"
+                    echo "screenshot: $work/screenshots/$name.png"
+                else
+                    : >"$work/screenshots/$name.failed"
+                    echo "screenshot $name failed (see $work/import.log)"
+                fi
+                ;;
+            *) printf '%s\n' "$line" ;;
+            esac
+        done
+}
+
+failed=()
+for scenario in "${scenarios[@]}"; do
+    t0=$(now_us)
+    echo "== $scenario"
+    run_driver "$scenario" | tee -a "$work/driver.log"
+    rc=${PIPESTATUS[0]}
+    secs=$(seconds_since "$t0")
+    if [ "$rc" -eq 0 ]; then
+        echo "== $scenario passed (${secs} s)"
+    else
+        echo "== $scenario FAILED (exit $rc, ${secs} s)"
+        failed+=("$scenario")
+    fi
+done
+
+echo "run-e2e: ${#scenarios[@]} scenario(s), ${#failed[@]} failed, $(seconds_since "$t_start") s in all; output in $work"
+[ ${#failed[@]} -eq 0 ]
