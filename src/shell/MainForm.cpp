@@ -15,6 +15,14 @@ constexpr std::string_view kTrayTip = "Pelmora!";
 constexpr int kLeftButtonDown = 513;   // WM_LBUTTONDOWN
 constexpr int kRightButtonDown = 516;  // WM_RBUTTONDOWN
 
+// A window the user closed is not created again only to be hidden.
+template <typename Form>
+void HideIfOpen(FormSlot<Form>& slot) {
+    if (Form* form = slot.IfExists()) {
+        form->window().Hide();
+    }
+}
+
 template <typename Form>
 std::function<std::unique_ptr<Form>()> Maker(ui::Platform& platform) {
     return [&platform] { return std::make_unique<Form>(platform); };
@@ -50,8 +58,13 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
       addNewTime(platform, Maker<AddNewTime>(platform)),
       addNewYobi(platform, Maker<AddNewYobi>(platform)),
       frmAlart(platform, Maker<FrmAlart>(platform)),
-      frmAllSch(platform, Maker<FrmAllSch>(platform)),
-      frmDaySch(platform, Maker<FrmDaySch>(platform)),
+      frmAllSch(platform,
+                [&platform, &module, this] {
+                    return std::make_unique<FrmAllSch>(platform, module.Tables, *this);
+                }),
+      frmDaySch(
+          platform,
+          [&platform, &module] { return std::make_unique<FrmDaySch>(platform, module.Today); }),
       module_(module),
       platform_(platform) {
     Timer1.Tick = [this] { Timer1_Timer(); };
@@ -163,9 +176,30 @@ void MainForm::RingAlarm(const std::string& name) {
     alarm.Timer1.SetEnabled(true);
 }
 
-void MainForm::mnuShowAllSch_Click() {}
+void MainForm::mnuShowAllSch_Click() {
+    FrmAllSch& list = frmAllSch.Get();
+    list.Fill();
+    list.window().Show();
+    HideIfOpen(addNewTime);
+    HideIfOpen(addNewYobi);
+    HideIfOpen(frmDaySch);
+}
 
-void MainForm::mnuToday_Click() {}
+void MainForm::mnuToday_Click() {
+    FrmDaySch& today = frmDaySch.Get();
+    module_.Today.TodayEntries.clear();
+    today.ListSch.Clear();
+    // One reading of the clock for the whole list: the day, the weekday and the marks agree.
+    const auto now = platform_.clock().Now();
+    CollectToday(module_.Tables, now, module_.Today);
+    for (const std::string& line : TodayLines(module_.Today, now)) {
+        today.ListSch.AddItem(line);
+    }
+    today.window().Show();
+    HideIfOpen(frmAllSch);
+    HideIfOpen(addNewTime);
+    HideIfOpen(addNewYobi);
+}
 
 std::optional<WriteError> MainForm::UpdateFile() {
     return pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath());

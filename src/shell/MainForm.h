@@ -15,10 +15,11 @@
 #include "windows/AddNewYobi.h"
 #include "windows/FrmAllSch.h"
 #include "windows/FrmDaySch.h"
+#include "windows/ScheduleHost.h"
 
 namespace pelmora {
 
-class MainForm final : public ui::Form {
+class MainForm final : public ui::Form, public ScheduleHost {
   public:
     static ui::WindowSpec Layout();
     static const std::vector<ui::MenuItem>& mnuPLMR();
@@ -32,7 +33,7 @@ class MainForm final : public ui::Form {
     void Form_Unload();
     void Timer1_Timer();
 
-    void mnuShowAllSch_Click();
+    void mnuShowAllSch_Click() override;
     void mnuToday_Click();
     void mnuExit_Click();
 
@@ -40,7 +41,7 @@ class MainForm final : public ui::Form {
     void RingAlarm(const std::string& name);
 
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
-    std::optional<WriteError> UpdateFile();
+    std::optional<WriteError> UpdateFile() override;
     std::filesystem::path ScheduleFilePath() const;
 
     ui::Timer& Timer1;

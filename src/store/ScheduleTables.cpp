@@ -1,7 +1,10 @@
 #include "store/ScheduleTables.h"
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
+
+#include "store/WeekdayCode.h"
 
 namespace pelmora {
 namespace {
@@ -72,6 +75,19 @@ std::int16_t ScheduleTables::PurgePastDates(const Clock& clock) {
         }
     }
     return dateCount_;
+}
+
+void ScheduleTables::SortDatesByDateTime() {
+    std::stable_sort(
+        dates_.begin(), dates_.begin() + dateCount_,
+        [](const DateSchedule& a, const DateSchedule& b) { return a.DateTime < b.DateTime; });
+}
+
+void ScheduleTables::SortWeekdaysByCode() {
+    std::stable_sort(weekdays_.begin(), weekdays_.begin() + weekdayCount_,
+                     [](const WeekdaySchedule& a, const WeekdaySchedule& b) {
+                         return WeekDayString(a.Code) < WeekDayString(b.Code);
+                     });
 }
 
 }  // namespace pelmora

@@ -60,6 +60,12 @@ class ScheduleTables {
     // scan also stops at an empty slot. Weekday entries never expire. Returns the number kept.
     std::int16_t PurgePastDates(const Clock& clock);
 
+    // The list window's order: date entries by date-time, weekday entries by the number of
+    // their code (Sunday first, the groups after the days). Both stable: entries with equal
+    // keys keep their order, so two "MON" entries are not ordered by time.
+    void SortDatesByDateTime();
+    void SortWeekdaysByCode();
+
     bool operator==(const ScheduleTables&) const = default;
 
   private:

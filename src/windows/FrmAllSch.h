@@ -1,6 +1,10 @@
 #pragma once
-// Every schedule in two lists, one-off and weekly; deleting, and the way to the add dialogs.
+// Every schedule in two lists, one-off by date and weekly by weekday, in list order (which is
+// also the tables' order, so row r is entry r + 1); deleting after a confirmation; the way to
+// the two add dialogs.
 #include "platform/ui.h"
+#include "store/ScheduleTables.h"
+#include "windows/ScheduleHost.h"
 
 namespace pelmora {
 
@@ -8,7 +12,29 @@ class FrmAllSch final : public ui::Form {
   public:
     static ui::WindowSpec Layout();
 
-    explicit FrmAllSch(ui::Platform& platform);
+    FrmAllSch(ui::Platform& platform, ScheduleTables& tables, ScheduleHost& host);
+
+    // Reorders both tables and rebuilds both lists; both delete buttons start disabled.
+    void Fill();
+
+    ui::ListBox& ListSchTime;
+    ui::ListBox& ListSchYobi;
+    ui::Button& CmdDelTime;
+    ui::Button& CmdDelYobi;
+
+  private:
+    void ListSchTime_Click();
+    void ListSchYobi_Click();
+    void CmdDelTime_Click();
+    void CmdDelYobi_Click();
+    void CmdClose_Click();
+    // Asks; true when the user answered Yes and the window is still there to act.
+    bool Confirm(const std::string& what);
+    void AfterDelete(ui::ListBox& list);
+
+    ui::Platform& platform_;
+    ScheduleTables& tables_;
+    ScheduleHost& host_;
 };
 
 }  // namespace pelmora

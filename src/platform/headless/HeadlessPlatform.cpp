@@ -312,7 +312,14 @@ const ui::ControlSpec* HeadlessWindow::FindControlSpec(std::string_view name) co
     return nullptr;
 }
 
+void HeadlessWindow::UserCanReach() const {
+    if (platform_.boxDepth_ > 0) {
+        throw std::logic_error(spec_.name + " takes no input while a message box is open");
+    }
+}
+
 void HeadlessWindow::PressButton(std::string_view name) {
+    UserCanReach();
     ui::Button& b = GetButton(name);
     if (closed_ || !visible_ || !b.Enabled()) {
         throw std::logic_error("cannot press " + std::string(name) + ": not visible or disabled");
@@ -325,14 +332,17 @@ void HeadlessWindow::PressButton(std::string_view name) {
 }
 
 void HeadlessWindow::SelectRow(std::string_view list, int row) {
+    UserCanReach();
     platform_.Dispatch([&] { GetListBox(list).SetListIndex(row); });
 }
 
 void HeadlessWindow::PickEntry(std::string_view combo, int entry) {
+    UserCanReach();
     platform_.Dispatch([&] { GetComboBox(combo).SetListIndex(entry); });
 }
 
 void HeadlessWindow::Type(std::string_view control, std::string_view text) {
+    UserCanReach();
     platform_.Dispatch([&] {
         const auto it = controls_.find(control);
         if (auto* combo = it == controls_.end()
@@ -346,6 +356,7 @@ void HeadlessWindow::Type(std::string_view control, std::string_view text) {
 }
 
 void HeadlessWindow::PressCloseBox() {
+    UserCanReach();
     platform_.Dispatch([&] { Close(); });
 }
 
@@ -399,7 +410,11 @@ ui::Answer HeadlessPlatform::MsgBox(std::string_view text, std::string_view titl
     log.push_back("box " + box.title);
     boxes.push_back(box);
     if (answerBox) {
-        return answerBox(box);
+        // Task-modal: while the box is open the user cannot reach the program's windows.
+        ++boxDepth_;
+        const ui::Answer answer = answerBox(box);
+        --boxDepth_;
+        return answer;
     }
     return buttons == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::Ok;
 }

@@ -39,6 +39,8 @@ class HeadlessWindow final : public ui::Window {
     ui::Handle32 IconHandle() const override { return spec_.hasIcon ? handle_ + 1 : 0; }
 
     // What the user does. Each runs the deferred work afterwards, as the message loop would.
+    // While a message box is open they throw: the box is task-modal. (The tray icon's
+    // notifications, SendMouseMove, still arrive.)
     void PressButton(std::string_view name);
     void SelectRow(std::string_view list, int row);
     void PickEntry(std::string_view combo, int entry);
@@ -56,6 +58,7 @@ class HeadlessWindow final : public ui::Window {
   private:
     template <typename T>
     T& Get(std::string_view name);
+    void UserCanReach() const;
 
     HeadlessPlatform& platform_;
     ui::WindowSpec spec_;
@@ -179,6 +182,7 @@ class HeadlessPlatform final : public ui::Platform {
     unsigned long long timerSequence_ = 0;
     bool ended_ = false;
     int eventDepth_ = 0;
+    int boxDepth_ = 0;
 };
 
 }  // namespace pelmora::headless

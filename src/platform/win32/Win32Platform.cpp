@@ -701,7 +701,10 @@ ui::Answer Win32Platform::MsgBox(std::string_view text, std::string_view title, 
                                  ui::Icon icon) {
     // A tray program has no active window: without MB_SETFOREGROUND the box may open behind
     // other programs' windows and look like a hang.
-    UINT type = MB_SETFOREGROUND | MB_DEFBUTTON1;
+    // Task-modal, like the message boxes of the program's forebears: the program's other
+    // windows take no input while a question is open, so no second deletion can start under
+    // the first one. Timers and the tray icon's notifications still arrive.
+    UINT type = MB_SETFOREGROUND | MB_TASKMODAL | MB_DEFBUTTON1;
     type |= buttons == ui::Buttons::YesNo ? MB_YESNO : MB_OK;
     if (icon == ui::Icon::Information) {
         type |= MB_ICONINFORMATION;

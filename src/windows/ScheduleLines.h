@@ -1,0 +1,34 @@
+#pragma once
+// How schedules are written in the windows and their messages: the fixed-width name column,
+// the date and time patterns, and the lines of the two list windows.
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "store/ScheduleTables.h"
+
+namespace pelmora {
+
+// The 18-byte name column (bytes of code page 932): a shorter name is padded with spaces to 18
+// bytes; a longer one (18 bytes or more) is cut after the first part that measures 16 bytes
+// or more, and "..." follows.
+std::string FitSchName(std::string_view name);
+
+// "hh:mm"
+std::string FormatHhMm(std::chrono::seconds timeOfDay);
+// "yyyy, mm/dd, hh:mm"
+std::string FormatListDateTime(std::chrono::local_seconds t);
+// "yyyy年mm月dd日 hh時mm分"
+std::string FormatJapaneseDateTime(std::chrono::local_seconds t);
+// "hh時mm分"
+std::string FormatJapaneseTime(std::chrono::seconds timeOfDay);
+
+// The time of day of a date-time, whole seconds since midnight.
+std::chrono::seconds TimeOfDayOf(std::chrono::local_seconds t);
+
+// A line of the list window's date list: name column, tab, "yyyy, mm/dd, hh:mm".
+std::string DateListLine(const DateSchedule& e);
+// A line of its weekday list: name column, tab, the code's display text, tab, "hh:mm".
+std::string WeekdayListLine(const WeekdaySchedule& e);
+
+}  // namespace pelmora
