@@ -166,6 +166,8 @@ class Window {
     virtual Handle32 WindowHandle() const = 0;
     virtual Handle32 IconHandle() const = 0;
 
+    // Runs when the user presses the close box, before the window closes.
+    std::function<void()> CloseBox;
     // Runs when the window closes, whether by its close box or by Close(), before it is
     // destroyed.
     std::function<void()> Unload;

@@ -55,12 +55,20 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
     : Form(platform, Layout()),
       Timer1(window().AddTimer("Timer1", 1000, true)),
       frmOpening(platform, Maker<FrmOpening>(platform)),
-      addNewTime(platform, Maker<AddNewTime>(platform)),
-      addNewYobi(platform, Maker<AddNewYobi>(platform)),
+      addNewTime(platform,
+                 [&platform, &module, this] {
+                     return std::make_unique<AddNewTime>(platform, module.Tables,
+                                                         module.AddTimeActive, *this);
+                 }),
+      addNewYobi(platform,
+                 [&platform, &module, this] {
+                     return std::make_unique<AddNewYobi>(platform, module.Tables, *this);
+                 }),
       frmAlart(platform, Maker<FrmAlart>(platform)),
       frmAllSch(platform,
                 [&platform, &module, this] {
-                    return std::make_unique<FrmAllSch>(platform, module.Tables, *this);
+                    return std::make_unique<FrmAllSch>(platform, module.Tables,
+                                                       module.AddTimeActive, *this);
                 }),
       frmDaySch(
           platform,

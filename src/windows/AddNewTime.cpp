@@ -1,15 +1,191 @@
 #include "windows/AddNewTime.h"
 
+#include "store/TextMeasure.h"
+#include "windows/AddSchedule.h"
+#include "windows/ScheduleLines.h"
+
 namespace pelmora {
+namespace {
+
+constexpr std::string_view kPastText = "過去のスケジュールは追加できません。";
+constexpr int kFebruary = 2;
+
+}  // namespace
+
+bool IsLeapYear(int year) {
+    return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
+}
+
+int MonthLength(int year, int month) {
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month == kFebruary) {
+        return IsLeapYear(year) ? 29 : 28;
+    }
+    return kDays[(month - 1) % 12];
+}
 
 ui::WindowSpec AddNewTime::Layout() {
+    using ui::ControlKind;
+    const auto combo = [](const char* name, int left, int width, int tab) {
+        return ui::ControlSpec{.kind = ControlKind::ComboBox,
+                               .name = name,
+                               .rect = {left, 795, width, 300},
+                               .tabIndex = tab};
+    };
+    const auto unit = [](const char* name, const char* caption, int left) {
+        return ui::ControlSpec{.kind = ControlKind::Label,
+                               .name = name,
+                               .caption = caption,
+                               .rect = {left, 900, 180, 180}};
+    };
     return ui::WindowSpec{.name = "AddNewTime",
                           .caption = "   アラームスケジュールの追加",
                           .clientWidth = 5025,
                           .clientHeight = 1770,
-                          .border = ui::Border::FixedSingle};
+                          .border = ui::Border::FixedSingle,
+                          .controls = {
+                              {.kind = ControlKind::Label,
+                               .name = "Label9",
+                               .caption = "スケジュール名",
+                               .rect = {120, 120, 1185, 180}},
+                              {.kind = ControlKind::TextBox,
+                               .name = "TxtTimeTag",
+                               .rect = {120, 315, 2295, 270},
+                               .tabIndex = 4},
+                              combo("CmbYr", 120, 735, 5),
+                              unit("Label1", "年", 885),
+                              combo("CmbMt", 1200, 615, 0),
+                              unit("Label2", "月", 1845),
+                              combo("CmbDy", 2160, 615, 1),
+                              unit("Label3", "日", 2820),
+                              combo("CmbHr", 3120, 615, 2),
+                              unit("Label4", "時", 3765),
+                              combo("CmbMin", 4080, 615, 3),
+                              unit("Label5", "分", 4725),
+                              {.kind = ControlKind::Button,
+                               .name = "Cb_cancel",
+                               .caption = "キャンセル",
+                               .rect = {2400, 1320, 1215, 375},
+                               .tabIndex = 6},
+                              {.kind = ControlKind::Button,
+                               .name = "Cb_set",
+                               .caption = "設定",
+                               .rect = {3720, 1320, 1215, 375},
+                               .tabIndex = 7},
+                          }};
 }
 
-AddNewTime::AddNewTime(ui::Platform& platform) : Form(platform, Layout()) {}
+AddNewTime::AddNewTime(ui::Platform& platform, ScheduleTables& tables, bool& active,
+                       ScheduleHost& host)
+    : Form(platform, Layout()),
+      TxtTimeTag(window().GetTextBox("TxtTimeTag")),
+      CmbYr(window().GetComboBox("CmbYr")),
+      CmbMt(window().GetComboBox("CmbMt")),
+      CmbDy(window().GetComboBox("CmbDy")),
+      CmbHr(window().GetComboBox("CmbHr")),
+      CmbMin(window().GetComboBox("CmbMin")),
+      platform_(platform),
+      tables_(tables),
+      active_(active),
+      host_(host) {
+    CmbYr.Click = [this] { CmbYr_Click(); };
+    CmbMt.Click = [this] { CmbMt_Click(); };
+    window().GetButton("Cb_set").Click = [this] { Cb_set_Click(); };
+    window().GetButton("Cb_cancel").Click = [this] { Cb_cancel_Click(); };
+    // The close box cancels: the list window comes back and the next opening starts clean.
+    window().CloseBox = [this] { Cb_cancel_Click(); };
+}
+
+void AddNewTime::SetUpTimeCmb(std::chrono::local_seconds now) {
+    using namespace std::chrono;
+    const year_month_day today{floor<days>(now)};
+    const int year = static_cast<int>(today.year());
+    const int month = static_cast<int>(static_cast<unsigned>(today.month()));
+    const hh_mm_ss time{now - floor<days>(now)};
+    // The years from this one on, so a date can always be chosen, whatever the year.
+    FillNumbers(CmbYr, year, std::min(year + kYearsOffered - 1, std::max(year, kLastYear)), year);
+    FillNumbers(CmbMt, 1, 12, month);
+    FillNumbers(CmbDy, 1, MonthLength(year, month),
+                static_cast<int>(static_cast<unsigned>(today.day())));
+    FillNumbers(CmbHr, 0, 23, static_cast<int>(time.hours().count()));
+    FillNumbers(CmbMin, 0, 59, static_cast<int>(time.minutes().count()));
+}
+
+void AddNewTime::RefillDays(int length) {
+    // With no day selected (its text typed over) the first day is taken.
+    const int day = std::min(SelectedNumber(CmbDy).value_or(1), length);
+    FillNumbers(CmbDy, 1, length, std::max(day, 1));
+}
+
+void AddNewTime::CmbYr_Click() {
+    if (!active_) {
+        return;
+    }
+    if (SelectedNumber(CmbMt) == kFebruary) {
+        // No year selected: a common year.
+        RefillDays(IsLeapYear(SelectedNumber(CmbYr).value_or(1)) ? 29 : 28);
+    }
+}
+
+void AddNewTime::CmbMt_Click() {
+    if (!active_) {
+        return;
+    }
+    const std::optional<int> month = SelectedNumber(CmbMt);
+    if (!month || *month < 1 || *month > 12) {
+        return;
+    }
+    const int year = *month == kFebruary ? SelectedNumber(CmbYr).value_or(1) : 1;
+    RefillDays(MonthLength(year, *month));
+}
+
+void AddNewTime::Warn(std::string_view text, std::string_view title) {
+    platform_.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
+}
+
+void AddNewTime::Cb_set_Click() {
+    if (TablesFull(tables_)) {
+        return Warn(kCapacityText, "");
+    }
+    if (TrimBlanks(TxtTimeTag.Text()).empty()) {
+        return Warn(kNameText, kWarningTitle);
+    }
+    const auto year = SelectedNumber(CmbYr);
+    const auto month = SelectedNumber(CmbMt);
+    const auto day = SelectedNumber(CmbDy);
+    const auto hour = SelectedNumber(CmbHr);
+    const auto minute = SelectedNumber(CmbMin);
+    if (!year || !month || !day || !hour || !minute || *month < 1 || *month > 12) {
+        return Warn(kInvalidNumberText, kWarningTitle);
+    }
+    const auto when = MakeLocalTime(*year, *month, *day, *hour, *minute);
+    if (when < platform_.clock().Now()) {
+        return Warn(kPastText, kWarningTitle);
+    }
+    for (std::int16_t k = 1; k <= tables_.DateCount(); ++k) {
+        if (tables_.Date(k).DateTime == when) {
+            return Warn(kDuplicateText, "");
+        }
+    }
+    const std::string name = StoredName(TrimBlanks(TxtTimeTag.Text()));
+    tables_.AppendDate({name, when});
+    if (!SaveNewEntry(platform_, host_, [this] { tables_.RemoveDate(tables_.DateCount()); })) {
+        return;  // the dialog stays open with its contents, to try again
+    }
+    Warn(std::string(kAddedText) + "\n\n" + name + "\n" + FormatJapaneseDateTime(when),
+         kAddedTitle);
+    if (window().Closed()) {
+        return;  // the program was ended while the confirmation was open
+    }
+    host_.mnuShowAllSch_Click();
+    window().Hide();
+    active_ = false;
+}
+
+void AddNewTime::Cb_cancel_Click() {
+    host_.ListWindow().Show();
+    window().Hide();
+    active_ = false;
+}
 
 }  // namespace pelmora

@@ -1,14 +1,54 @@
 #pragma once
-// The dialog that adds a one-off schedule at a date and time.
+// The dialog that adds a one-off schedule: a name, and a date and time to the minute picked in
+// five drop-down boxes.
+#include <chrono>
+
 #include "platform/ui.h"
+#include "store/ScheduleTables.h"
+#include "windows/ScheduleHost.h"
 
 namespace pelmora {
+
+// The years the year box offers: this year and the ten after it, never beyond 2100, the last
+// year the schedule file accepts.
+inline constexpr int kYearsOffered = 11;
+inline constexpr int kLastYear = 2100;
+
+bool IsLeapYear(int year);
+// Days in a month of a year (February by IsLeapYear).
+int MonthLength(int year, int month);
 
 class AddNewTime final : public ui::Form {
   public:
     static ui::WindowSpec Layout();
 
-    explicit AddNewTime(ui::Platform& platform);
+    // `active` is the process-wide flag that is true while the dialog is open after being
+    // filled; the year and month picks do nothing while it is false.
+    AddNewTime(ui::Platform& platform, ScheduleTables& tables, bool& active, ScheduleHost& host);
+
+    // Fills the five boxes and selects `now` in them (the list window runs it before every
+    // opening); the name box keeps its text.
+    void SetUpTimeCmb(std::chrono::local_seconds now);
+
+    ui::TextBox& TxtTimeTag;
+    ui::ComboBox& CmbYr;
+    ui::ComboBox& CmbMt;
+    ui::ComboBox& CmbDy;
+    ui::ComboBox& CmbHr;
+    ui::ComboBox& CmbMin;
+
+  private:
+    void CmbYr_Click();
+    void CmbMt_Click();
+    void Cb_set_Click();
+    void Cb_cancel_Click();
+    void RefillDays(int length);
+    void Warn(std::string_view text, std::string_view title);
+
+    ui::Platform& platform_;
+    ScheduleTables& tables_;
+    bool& active_;
+    ScheduleHost& host_;
 };
 
 }  // namespace pelmora

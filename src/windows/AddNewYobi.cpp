@@ -1,15 +1,159 @@
 #include "windows/AddNewYobi.h"
 
+#include <array>
+
+#include "alarm/AlarmTick.h"
+#include "store/TextMeasure.h"
+#include "store/WeekdayCode.h"
+#include "windows/AddSchedule.h"
+#include "windows/ScheduleLines.h"
+
 namespace pelmora {
+namespace {
+
+constexpr std::string_view kPickWeekdayText = "曜日はリストから選んでください。";
+
+// The weekday box's entries; entry n - 1 stands for the code numbered n.
+constexpr std::array<std::string_view, 11> kWeekdayEntries = {
+    "日", "月", "火", "水", "木", "金", "土", "月～金", "土日", "毎日", "月～土"};
+
+}  // namespace
+
+std::string IdxToYobiTag(int n) {
+    if (n < 1 || n > static_cast<int>(WeekdayCodes.size())) {
+        return {};
+    }
+    return std::string(WeekdayCodes[static_cast<std::size_t>(n - 1)]);
+}
 
 ui::WindowSpec AddNewYobi::Layout() {
+    using ui::ControlKind;
+    const auto combo = [](const char* name, int left, int width, int tab) {
+        return ui::ControlSpec{.kind = ControlKind::ComboBox,
+                               .name = name,
+                               .rect = {left, 795, width, 300},
+                               .tabIndex = tab};
+    };
+    const auto label = [](const char* name, const char* caption, ui::Rect r) {
+        return ui::ControlSpec{
+            .kind = ControlKind::Label, .name = name, .caption = caption, .rect = r};
+    };
     return ui::WindowSpec{.name = "AddNewYobi",
                           .caption = "   アラームスケジュールの追加",
                           .clientWidth = 4065,
                           .clientHeight = 1770,
-                          .border = ui::Border::FixedSingle};
+                          .border = ui::Border::FixedSingle,
+                          .controls = {
+                              label("Label9", "スケジュール名", {120, 120, 1185, 180}),
+                              {.kind = ControlKind::TextBox,
+                               .name = "TxtYobiTag",
+                               .rect = {120, 315, 2295, 270},
+                               .tabIndex = 2},
+                              combo("CmbYobi", 120, 1095, 5),
+                              label("Label8", "曜日", {1245, 915, 360, 180}),
+                              combo("CmbYbHr", 2160, 615, 3),
+                              label("Label6", "時", {2820, 915, 180, 180}),
+                              combo("CmbYbMin", 3120, 615, 4),
+                              label("Label7", "分", {3765, 900, 180, 180}),
+                              {.kind = ControlKind::Button,
+                               .name = "Cb_cancel",
+                               .caption = "キャンセル",
+                               .rect = {1320, 1320, 1215, 375},
+                               .tabIndex = 0},
+                              {.kind = ControlKind::Button,
+                               .name = "Cb_set",
+                               .caption = "設定",
+                               .rect = {2760, 1320, 1215, 375},
+                               .tabIndex = 1},
+                          }};
 }
 
-AddNewYobi::AddNewYobi(ui::Platform& platform) : Form(platform, Layout()) {}
+AddNewYobi::AddNewYobi(ui::Platform& platform, ScheduleTables& tables, ScheduleHost& host)
+    : Form(platform, Layout()),
+      TxtYobiTag(window().GetTextBox("TxtYobiTag")),
+      CmbYobi(window().GetComboBox("CmbYobi")),
+      CmbYbHr(window().GetComboBox("CmbYbHr")),
+      CmbYbMin(window().GetComboBox("CmbYbMin")),
+      platform_(platform),
+      tables_(tables),
+      host_(host) {
+    CmbYobi.Change = [this] { CmbYobi_Change(); };
+    window().GetButton("Cb_set").Click = [this] { Cb_set_Click(); };
+    window().GetButton("Cb_cancel").Click = [this] { Cb_cancel_Click(); };
+    // The close box cancels: the list window comes back.
+    window().CloseBox = [this] { Cb_cancel_Click(); };
+}
+
+void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
+    using namespace std::chrono;
+    const hh_mm_ss time{now - floor<days>(now)};
+    FillNumbers(CmbYbHr, 0, 23, static_cast<int>(time.hours().count()));
+    FillNumbers(CmbYbMin, 0, 59, static_cast<int>(time.minutes().count()));
+    CmbYobi.Clear();
+    for (std::string_view entry : kWeekdayEntries) {
+        CmbYobi.AddItem(entry);
+    }
+    SelectToday();
+}
+
+void AddNewYobi::SelectToday() {
+    CmbYobi.SetListIndex(WeekdayNumberOf(platform_.clock().Now()) - 1);
+}
+
+void AddNewYobi::CmbYobi_Change() {
+    Warn(kPickWeekdayText, kWarningTitle);
+    SelectToday();
+}
+
+void AddNewYobi::Warn(std::string_view text, std::string_view title) {
+    platform_.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
+}
+
+void AddNewYobi::Cb_set_Click() {
+    if (TablesFull(tables_)) {
+        return Warn(kCapacityText, "");
+    }
+    if (TrimBlanks(TxtYobiTag.Text()).empty()) {
+        return Warn(kNameText, kWarningTitle);
+    }
+    if (CmbYobi.ListIndex() < 0) {
+        SelectToday();
+    }
+    const int p = CmbYobi.ListIndex();
+    const auto hour = SelectedNumber(CmbYbHr);
+    const auto minute = SelectedNumber(CmbYbMin);
+    if (p < 0 || !hour || !minute) {
+        return Warn(kInvalidNumberText, kWarningTitle);
+    }
+    const std::chrono::seconds time = std::chrono::hours{*hour} + std::chrono::minutes{*minute};
+    // Only the same code at the same time is a double booking: "MON" and "WKD" at 7:00 may
+    // both stand.
+    for (std::int16_t k = 1; k <= tables_.WeekdayCount(); ++k) {
+        const WeekdaySchedule& e = tables_.Weekday(k);
+        if (e.TimeOfDay == time && WeekDayString(e.Code) == p + 1) {
+            return Warn(kDuplicateText, "");
+        }
+    }
+    // The name is stored as typed, blanks and all.
+    const WeekdaySchedule entry{StoredName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
+    tables_.AppendWeekday(entry);
+    if (!SaveNewEntry(platform_, host_,
+                      [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); })) {
+        return;  // the dialog stays open with its contents, to try again
+    }
+    Warn(std::string(kAddedText) + "\n\n" + entry.Name + "\n" + DayPhrase(entry.Code) + " " +
+             FormatJapaneseTime(time),
+         kAddedTitle);
+    if (window().Closed()) {
+        return;  // the program was ended while the confirmation was open
+    }
+    host_.mnuShowAllSch_Click();
+    window().Hide();
+}
+
+void AddNewYobi::Cb_cancel_Click() {
+    host_.ListWindow().Show();
+    window().Hide();
+}
 
 }  // namespace pelmora

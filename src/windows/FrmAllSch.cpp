@@ -2,6 +2,8 @@
 
 #include "store/ScheduleWriter.h"
 #include "store/WeekdayCode.h"
+#include "windows/AddNewTime.h"
+#include "windows/AddNewYobi.h"
 #include "windows/ScheduleLines.h"
 
 namespace pelmora {
@@ -54,7 +56,8 @@ ui::WindowSpec FrmAllSch::Layout() {
                           }};
 }
 
-FrmAllSch::FrmAllSch(ui::Platform& platform, ScheduleTables& tables, ScheduleHost& host)
+FrmAllSch::FrmAllSch(ui::Platform& platform, ScheduleTables& tables, bool& addTimeActive,
+                     ScheduleHost& host)
     : Form(platform, Layout()),
       ListSchTime(window().GetListBox("ListSchTime")),
       ListSchYobi(window().GetListBox("ListSchYobi")),
@@ -62,12 +65,15 @@ FrmAllSch::FrmAllSch(ui::Platform& platform, ScheduleTables& tables, ScheduleHos
       CmdDelYobi(window().GetButton("CmdDelYobi")),
       platform_(platform),
       tables_(tables),
+      addTimeActive_(addTimeActive),
       host_(host) {
     ListSchTime.Click = [this] { ListSchTime_Click(); };
     ListSchYobi.Click = [this] { ListSchYobi_Click(); };
     CmdDelTime.Click = [this] { CmdDelTime_Click(); };
     CmdDelYobi.Click = [this] { CmdDelYobi_Click(); };
     window().GetButton("CmdClose").Click = [this] { CmdClose_Click(); };
+    window().GetButton("CmdNewTime").Click = [this] { CmdNewTime_Click(); };
+    window().GetButton("CmdNewYobi").Click = [this] { CmdNewYobi_Click(); };
     CmdDelTime.SetEnabled(false);
     CmdDelYobi.SetEnabled(false);
 }
@@ -148,6 +154,21 @@ void FrmAllSch::AfterDelete(ui::ListBox& list) {
 
 void FrmAllSch::CmdClose_Click() {
     window().Close();
+}
+
+void FrmAllSch::CmdNewTime_Click() {
+    AddNewTime& dialog = host_.AddNewTimeForm();
+    dialog.SetUpTimeCmb(platform_.clock().Now());
+    addTimeActive_ = true;
+    dialog.window().Show();
+    window().Hide();
+}
+
+void FrmAllSch::CmdNewYobi_Click() {
+    AddNewYobi& dialog = host_.AddNewYobiForm();
+    dialog.SetUpYobiCmb(platform_.clock().Now());
+    dialog.window().Show();
+    window().Hide();
 }
 
 }  // namespace pelmora

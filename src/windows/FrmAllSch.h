@@ -12,7 +12,8 @@ class FrmAllSch final : public ui::Form {
   public:
     static ui::WindowSpec Layout();
 
-    FrmAllSch(ui::Platform& platform, ScheduleTables& tables, ScheduleHost& host);
+    FrmAllSch(ui::Platform& platform, ScheduleTables& tables, bool& addTimeActive,
+              ScheduleHost& host);
 
     // Reorders both tables and rebuilds both lists; both delete buttons start disabled.
     void Fill();
@@ -28,12 +29,15 @@ class FrmAllSch final : public ui::Form {
     void CmdDelTime_Click();
     void CmdDelYobi_Click();
     void CmdClose_Click();
+    void CmdNewTime_Click();
+    void CmdNewYobi_Click();
     // Asks; true when the user answered Yes and the window is still there to act.
     bool Confirm(const std::string& what);
     void AfterDelete(ui::ListBox& list);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;
+    bool& addTimeActive_;
     ScheduleHost& host_;
 };
 

@@ -1,19 +1,27 @@
 #pragma once
-// What the schedule windows ask of the main window, which owns the tables' file and every
-// window.
+// What the schedule windows ask of the main window, which owns the file and every window.
 #include <optional>
 
 #include "platform/files.h"
+#include "platform/ui.h"
 
 namespace pelmora {
+
+class AddNewTime;
+class AddNewYobi;
 
 class ScheduleHost {
   public:
     virtual ~ScheduleHost() = default;
-    // Reorders the tables, refills the list window and shows it.
+    // Reorders the tables, refills the list window and shows it; hides both add dialogs and
+    // today's window.
     virtual void mnuShowAllSch_Click() = 0;
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
     virtual std::optional<WriteError> UpdateFile() = 0;
+    // The windows, created when they do not exist.
+    virtual ui::Window& ListWindow() = 0;
+    virtual AddNewTime& AddNewTimeForm() = 0;
+    virtual AddNewYobi& AddNewYobiForm() = 0;
 };
 
 }  // namespace pelmora

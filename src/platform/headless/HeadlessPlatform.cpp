@@ -357,7 +357,12 @@ void HeadlessWindow::Type(std::string_view control, std::string_view text) {
 
 void HeadlessWindow::PressCloseBox() {
     UserCanReach();
-    platform_.Dispatch([&] { Close(); });
+    platform_.Dispatch([&] {
+        if (CloseBox) {
+            CloseBox();
+        }
+        Close();
+    });
 }
 
 void HeadlessWindow::SendMouseMove(int x) {

@@ -597,6 +597,9 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_CLOSE:
+            if (CloseBox) {
+                CloseBox();
+            }
             Close();
             return 0;
         case WM_CTLCOLORLISTBOX: {
