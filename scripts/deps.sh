@@ -11,7 +11,7 @@ packages=(
   locales fonts-ipafont-gothic
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  sox
+  sox zip unzip
 )
 
 missing=()
