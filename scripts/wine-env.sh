@@ -11,7 +11,8 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 TZ="${TZ:-Asia/Tokyo}"
 # proportional, so that the layouts (made for their narrow kana) show their texts whole.
 wine_japanese_fonts() {
     local pair
-    for pair in "MS UI Gothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" "MS PGothic=IPAPGothic" \
+    for pair in "MS Shell Dlg=IPAPGothic" "MS UI Gothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" \
+        "MS PGothic=IPAPGothic" \
         "ＭＳ ゴシック=IPAGothic" "MS Gothic=IPAGothic"; do
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" \
             /d "${pair#*=}" /f >/dev/null 2>&1 || true
@@ -19,7 +20,7 @@ wine_japanese_fonts() {
 }
 
 wine_prefix_ready() {
-    if [ ! -f "$WINEPREFIX/.pelmora-ready-v2" ]; then
+    if [ ! -f "$WINEPREFIX/.pelmora-ready-v3" ]; then
         echo "wine: preparing $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
@@ -28,7 +29,7 @@ wine_prefix_ready() {
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
         wine_japanese_fonts
         wineserver -w
-        touch "$WINEPREFIX/.pelmora-ready-v2"
+        touch "$WINEPREFIX/.pelmora-ready-v3"
     fi
 }
 

@@ -104,17 +104,33 @@ bool WaitUntil(const std::function<bool()>& condition, Ms timeout, Ms poll) {
 }
 
 namespace {
-// UTC now in 100 ns units, as this process's (possibly shifted) clock shows it.
-long long WallClockNow() {
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
+long long FromFileTime(const FILETIME& ft) {
     return static_cast<long long>((static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) |
                                   ft.dwLowDateTime);
 }
+
+long currentOffset = 0;  // the offset last written
 }  // namespace
 
+long long WallClockNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return FromFileTime(ft);
+}
+
+long long LocalToUtc(const SYSTEMTIME& local) {
+    SYSTEMTIME utc;
+    FILETIME ft{};
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft))
+        Say(L"FAIL: cannot convert a local time to UTC");
+    return FromFileTime(ft);
+}
+
+long ClockOffset() {
+    return currentOffset;
+}
+
 bool SetClockOffset(long seconds) {
-    static long current = 0;
     wchar_t path[1024];
     DWORD n = GetEnvironmentVariableW(L"PELMORA_TIME_OFFSET_FILE", path, 1024);
     if (n == 0 || n >= 1024) {
@@ -127,7 +143,7 @@ bool SetClockOffset(long seconds) {
         return false;
     }
     // Expect the jump within a second of tolerance either way.
-    const long long jump = static_cast<long long>(seconds - current) * 10000000LL;
+    const long long jump = static_cast<long long>(seconds - currentOffset) * 10000000LL;
     bool moved = jump == 0 || WaitUntil(
                                   [&] {
                                       long long d = WallClockNow() - before - jump;
@@ -138,7 +154,7 @@ bool SetClockOffset(long seconds) {
         Say(L"FAIL: the clock did not move; is the time-shift library preloaded?");
         return false;
     }
-    current = seconds;
+    currentOffset = seconds;
     return true;
 }
 
@@ -188,6 +204,24 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> WaveSamples(const std::string& file, bool toEnd) {
+    auto u32 = [&](size_t at) {
+        return static_cast<size_t>(static_cast<unsigned char>(file[at])) |
+               static_cast<size_t>(static_cast<unsigned char>(file[at + 1])) << 8 |
+               static_cast<size_t>(static_cast<unsigned char>(file[at + 2])) << 16 |
+               static_cast<size_t>(static_cast<unsigned char>(file[at + 3])) << 24;
+    };
+    if (file.size() < 12 || file.compare(0, 4, "RIFF") != 0 || file.compare(8, 4, "WAVE") != 0)
+        return std::nullopt;
+    for (size_t at = 12; at + 8 <= file.size();) {
+        size_t size = u32(at + 4);
+        if (file.compare(at, 4, "data") == 0)
+            return file.substr(at + 8, toEnd ? std::string::npos : size);
+        at += 8 + size + (size & 1);  // chunks are padded to even sizes
+    }
+    return std::nullopt;
 }
 
 std::string Cp932(const std::wstring& text) {

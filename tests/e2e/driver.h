@@ -53,6 +53,13 @@ bool WaitUntil(const std::function<bool()>& condition, Ms timeout, Ms poll = Ms(
 // the other processes see it within 200 ms of their next clock reading. False, with the reason
 // printed, when the variable is missing or the library is not loaded.
 bool SetClockOffset(long seconds);
+// The offset last set by SetClockOffset (0 at the start).
+long ClockOffset();
+// UTC now in 100 ns units (FILETIME), as this process's shifted clock shows it: the same
+// reading the program under test gets.
+long long WallClockNow();
+// The UTC instant (100 ns units) of a local date and time in this process's time zone.
+long long LocalToUtc(const SYSTEMTIME& local);
 
 // --- files and folders ----------------------------------------------------------------------
 
@@ -64,6 +71,10 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 // Text encoded in code page 932, as the schedule file holds it.
 std::string Cp932(const std::wstring& text);
+// The sample bytes of a RIFF WAVE file: the "data" chunk, cut to its declared size, or with
+// `toEnd` everything after the chunk's header (a file still being written may not have its
+// size filled in yet). Nothing when there is no data chunk.
+std::optional<std::string> WaveSamples(const std::string& file, bool toEnd = false);
 
 // A fresh folder under `parent` named after the scenario, holding a copy of the program and,
 // unless `scheduleFile` is empty, an Alarm_List.txt with exactly those bytes.

@@ -5,14 +5,17 @@
 #   run-e2e.sh PELMORA_EXE DRIVER_EXE TIMESHIFT_SO OUT_DIR [SCENARIO...]
 #
 # SCENARIO: startup second-instance missing-file bad-lines exit write-error exit-during-splash
-# (all of them, one after the other, when none is given).
+# evd-rings ok-hides wke-saturday date-midnight sound no-sound-file (all of them, one after the
+# other, when none is given).
 # OUT_DIR/<scenarios joined by +, or "all">/ holds the run: runs/ (one folder per scenario with the program and the
-# Alarm_List.txt it left), screenshots/, driver.log. OUT_DIR/wineprefix-template is the
+# Alarm_List.txt it left), screenshots/, sound/ (the chime and what each scenario played),
+# driver.log. OUT_DIR/wineprefix-template is the
 # prepared prefix that each run copies; the copy is removed when the run ends.
 # Exit status: 0 when every scenario passed.
 #
-# Needs: wine, wine32:i386, xvfb, x11-utils (xdpyinfo), imagemagick (import), util-linux
-# (flock), a ja_JP.UTF-8 locale and fonts-ipafont-gothic (all in scripts/deps.sh).
+# Needs: wine, wine32:i386 (with its libasound2:i386), xvfb, x11-utils (xdpyinfo), imagemagick
+# (import), util-linux (flock), sox, a ja_JP.UTF-8 locale and fonts-ipafont-gothic (all in
+# scripts/deps.sh).
 set -uo pipefail
 
 if [ $# -lt 4 ]; then
@@ -27,7 +30,8 @@ shift 4
 scenarios=("$@")
 label=$(IFS=+; echo "${scenarios[*]}")
 if [ ${#scenarios[@]} -eq 0 ]; then
-    scenarios=(startup second-instance missing-file bad-lines exit write-error exit-during-splash)
+    scenarios=(startup second-instance missing-file bad-lines exit write-error exit-during-splash
+        evd-rings ok-hides wke-saturday date-midnight sound no-sound-file)
     label=all
 fi
 for f in "$program" "$driver" "$shim"; do
@@ -37,7 +41,7 @@ done
 mkdir -p "$out"
 work=$(realpath "$out")/$label
 rm -rf "$work"
-mkdir -p "$work/runs" "$work/screenshots"
+mkdir -p "$work/runs" "$work/screenshots" "$work/sound"
 
 # The Wine environment of ./test and ./run (Japanese locale, quiet Wine, how a prefix is made
 # ready), with a prefix of this run's own.
@@ -49,6 +53,13 @@ unset WINESERVER WINELOADER LD_PRELOAD
 export PELMORA_E2E_SHOTS="$work/screenshots"
 export PELMORA_TIME_OFFSET_FILE="$work/clock-offset"
 echo 0 >"$PELMORA_TIME_OFFSET_FILE"
+# The alarm scenarios install the program's chime as SOUND.wav.
+if "$(dirname "$(realpath "$0")")/../../scripts/make_sound.sh" "$work/sound/chime.wav" \
+    >"$work/sound/make_sound.log" 2>&1; then
+    export PELMORA_E2E_SOUND="$work/sound/chime.wav"
+else
+    echo "run-e2e: no chime (see $work/sound/make_sound.log); the alarm scenarios will fail" >&2
+fi
 
 xvfb_pid=
 watchdog_pid=
@@ -125,9 +136,24 @@ echo "run-e2e: display $DISPLAY, prefix ready after $(seconds_since "$t_start") 
 # here, outside Wine and outside the time-shift library.
 run_driver() {
     local scenario=$1
+    # Sound never reaches a device: ALSA's default device becomes a WAV file of the scenario's,
+    # written as fast as the program plays (the null device sets no pace).
+    local capture="$work/sound/$scenario-played.wav" alsa_conf="$work/sound/$scenario.conf"
+    rm -f "$capture"
+    # Each scenario starts on real time, whatever the one before left.
+    echo 0 >"$PELMORA_TIME_OFFSET_FILE"
+    cat >"$alsa_conf" <<EOF
+pcm.!default {
+    type file
+    slave.pcm "null"
+    file "$capture"
+    format "wav"
+}
+EOF
     # The time-shift library goes into the 32-bit Wine loader only; Wine hands the variables on
     # to the program the driver starts.
-    LD_PRELOAD="$shim" /usr/lib/wine/wine "$driver" "$scenario" "$program" "$work/runs" </dev/null 2>&1 |
+    ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$alsa_conf" PELMORA_E2E_CAPTURE="$capture" \
+        LD_PRELOAD="$shim" /usr/lib/wine/wine "$driver" "$scenario" "$program" "$work/runs" </dev/null 2>&1 |
         while IFS= read -r line; do
             case $line in
             SCREENSHOT\ *)
