@@ -210,7 +210,7 @@ class Platform {
   public:
     virtual ~Platform() = default;
 
-    virtual std::unique_ptr<Window> CreateForm(const WindowSpec& spec) = 0;
+    virtual std::unique_ptr<Window> CreateForm(const WindowSpec& layout) = 0;
 
     // Modal; the message loop and so the timers keep running while it is open. An empty title
     // gives the application's title.
@@ -247,7 +247,7 @@ class Form {
     const Window& window() const { return *window_; }
 
   protected:
-    Form(Platform& platform, const WindowSpec& spec) : window_(platform.CreateForm(spec)) {}
+    Form(Platform& platform, const WindowSpec& layout) : window_(platform.CreateForm(layout)) {}
 
   private:
     std::unique_ptr<Window> window_;

@@ -210,9 +210,9 @@ class HeadlessTimer final : public ui::Timer {
 
 // HeadlessWindow ----------------------------------------------------------------------------
 
-HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& spec,
+HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout,
                                ui::Handle32 handle)
-    : platform_(platform), spec_(spec), handle_(handle) {
+    : platform_(platform), spec_(layout), handle_(handle) {
     for (const ui::ControlSpec& c : spec_.controls) {
         controls_.emplace(c.name, MakeControl(c));
     }
@@ -402,10 +402,10 @@ HeadlessPlatform::HeadlessPlatform(std::chrono::local_seconds start) : now_(star
 
 HeadlessPlatform::~HeadlessPlatform() = default;
 
-std::unique_ptr<ui::Window> HeadlessPlatform::CreateForm(const ui::WindowSpec& spec) {
-    log.push_back("create " + spec.name);
+std::unique_ptr<ui::Window> HeadlessPlatform::CreateForm(const ui::WindowSpec& layout) {
+    log.push_back("create " + layout.name);
     nextHandle_ += 4;
-    return std::make_unique<HeadlessWindow>(*this, spec, nextHandle_);
+    return std::make_unique<HeadlessWindow>(*this, layout, nextHandle_);
 }
 
 ui::Answer HeadlessPlatform::MsgBox(std::string_view text, std::string_view title,
@@ -430,7 +430,7 @@ void HeadlessPlatform::ShellNotifyIcon(std::uint32_t message, const ui::TrayIcon
 }
 
 void HeadlessPlatform::SetForegroundWindow(ui::Window& window) {
-    log.push_back("foreground " + static_cast<HeadlessWindow&>(window).Spec().name);
+    log.push_back("foreground " + static_cast<HeadlessWindow&>(window).Layout().name);
 }
 
 std::optional<std::string> HeadlessPlatform::PopupMenu(ui::Window&,
@@ -491,7 +491,7 @@ void HeadlessPlatform::SetNow(std::chrono::local_seconds t) {
 
 HeadlessWindow* HeadlessPlatform::Find(std::string_view name) const {
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-        if ((*it)->Spec().name == name) {
+        if ((*it)->Layout().name == name) {
             return *it;
         }
     }

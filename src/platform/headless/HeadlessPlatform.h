@@ -18,7 +18,7 @@ class HeadlessPlatform;
 
 class HeadlessWindow final : public ui::Window {
   public:
-    HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& spec, ui::Handle32 handle);
+    HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout, ui::Handle32 handle);
     ~HeadlessWindow() override;
 
     // ui::Window
@@ -49,7 +49,7 @@ class HeadlessWindow final : public ui::Window {
     void SendMouseMove(int x);
     void SendTaskbarCreated();
 
-    const ui::WindowSpec& Spec() const { return spec_; }
+    const ui::WindowSpec& Layout() const { return spec_; }
     bool Topmost() const { return topmost_; }
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -108,7 +108,7 @@ class HeadlessPlatform final : public ui::Platform {
     ~HeadlessPlatform() override;
 
     // ui::Platform
-    std::unique_ptr<ui::Window> CreateForm(const ui::WindowSpec& spec) override;
+    std::unique_ptr<ui::Window> CreateForm(const ui::WindowSpec& layout) override;
     ui::Answer MsgBox(std::string_view text, std::string_view title, ui::Buttons buttons,
                       ui::Icon icon) override;
     void ShellNotifyIcon(std::uint32_t message, const ui::TrayIconData& data) override;

@@ -115,11 +115,11 @@ HFONT MakeFont(const std::optional<ui::Font>& font, UINT dpi) {
 // What every control shares: its window, its layout, its font.
 class ControlBase {
   public:
-    ControlBase(HWND hwnd, const ui::ControlSpec& spec) : hwnd_(hwnd), spec_(spec) {}
+    ControlBase(HWND hwnd, const ui::ControlSpec& layout) : hwnd_(hwnd), spec_(layout) {}
     virtual ~ControlBase() = default;
 
     HWND hwnd() const { return hwnd_; }
-    const ui::ControlSpec& spec() const { return spec_; }
+    const ui::ControlSpec& layout() const { return spec_; }
     // WM_COMMAND notification from this control.
     virtual void Notify(WORD) {}
     void ApplyFont(UINT dpi) {
@@ -303,7 +303,7 @@ class Win32Timer final : public ui::Timer {
 
 class Win32Window final : public ui::Window {
   public:
-    Win32Window(Win32Platform& platform, const ui::WindowSpec& spec);
+    Win32Window(Win32Platform& platform, const ui::WindowSpec& layout);
     ~Win32Window() override;
 
     std::string Caption() const override { return spec_.caption; }
@@ -393,8 +393,8 @@ RECT Win32Window::FrameFor(UINT dpi) const {
     return r;
 }
 
-Win32Window::Win32Window(Win32Platform& platform, const ui::WindowSpec& spec)
-    : platform_(platform), spec_(spec) {
+Win32Window::Win32Window(Win32Platform& platform, const ui::WindowSpec& layout)
+    : platform_(platform), spec_(layout) {
     const UINT dpi = DpiOf(nullptr);
     const RECT frame = FrameFor(dpi);
     const int width = frame.right - frame.left;
@@ -512,9 +512,9 @@ void Win32Window::CreateControls() {
 // Places every control from its twips at the given DPI and gives it its font.
 void Win32Window::Layout(UINT dpi) {
     for (auto& [name, control] : controls_) {
-        const ui::Rect& r = control->spec().rect;
+        const ui::Rect& r = control->layout().rect;
         int height = TwipsToPixels(r.height, dpi);
-        if (control->spec().kind == ui::ControlKind::ComboBox) {
+        if (control->layout().kind == ui::ControlKind::ComboBox) {
             height += MulDiv(kComboListHeight, static_cast<int>(dpi), 96);
         }
         SetWindowPos(control->hwnd(), nullptr, TwipsToPixels(r.left, dpi),
@@ -605,7 +605,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORLISTBOX: {
             auto* control = reinterpret_cast<ControlBase*>(
                 GetWindowLongPtrW(reinterpret_cast<HWND>(lp), GWLP_USERDATA));
-            if (control && control->spec().buttonFaceBackground) {
+            if (control && control->layout().buttonFaceBackground) {
                 SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
@@ -696,8 +696,8 @@ Win32Platform::~Win32Platform() {
     }
 }
 
-std::unique_ptr<ui::Window> Win32Platform::CreateForm(const ui::WindowSpec& spec) {
-    return std::make_unique<Win32Window>(*this, spec);
+std::unique_ptr<ui::Window> Win32Platform::CreateForm(const ui::WindowSpec& layout) {
+    return std::make_unique<Win32Window>(*this, layout);
 }
 
 ui::Answer Win32Platform::MsgBox(std::string_view text, std::string_view title, ui::Buttons buttons,

@@ -19,7 +19,7 @@ class Win32Platform final : public ui::Platform {
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
-    std::unique_ptr<ui::Window> CreateForm(const ui::WindowSpec& spec) override;
+    std::unique_ptr<ui::Window> CreateForm(const ui::WindowSpec& layout) override;
     ui::Answer MsgBox(std::string_view text, std::string_view title, ui::Buttons buttons,
                       ui::Icon icon) override;
     void ShellNotifyIcon(std::uint32_t message, const ui::TrayIconData& data) override;
