@@ -28,26 +28,17 @@ std::string ShortAlarmName(std::string_view name) {
 }
 
 ui::WindowSpec FrmAlart::Layout() {
-    using ui::ControlKind;
+    ui::ControlSpec name = ui::LabelAt("Label1", "", {120, 120, 2025, 180});
+    name.centred = true;
     return ui::WindowSpec{.name = "FrmAlart",
                           .caption = "  時間です。",
                           .clientWidth = 3015,
                           .clientHeight = 765,
                           .border = ui::Border::FixedDialog,
                           .controls = {
-                              {.kind = ControlKind::Button,
-                               .name = "Command1",
-                               .caption = "了解",
-                               .rect = {2280, 240, 615, 375},
-                               .tabIndex = 0},
-                              {.kind = ControlKind::Label,
-                               .name = "Label1",
-                               .rect = {120, 120, 2025, 180},
-                               .centred = true},
-                              {.kind = ControlKind::Label,
-                               .name = "Label2",
-                               .caption = "の時間になりました。",
-                               .rect = {360, 480, 1590, 180}},
+                              ui::ButtonAt("Command1", "了解", {2280, 240, 615, 375}, 0),
+                              name,
+                              ui::LabelAt("Label2", "の時間になりました。", {360, 480, 1590, 180}),
                           }};
 }
 

@@ -50,6 +50,21 @@ struct ControlSpec {
     bool buttonFaceBackground = false;  // list boxes drawn on the button-face colour
 };
 
+// Shorthands for the commonest controls of a layout.
+inline ControlSpec LabelAt(std::string name, std::string caption, Rect r) {
+    return {.kind = ControlKind::Label,
+            .name = std::move(name),
+            .caption = std::move(caption),
+            .rect = r};
+}
+inline ControlSpec ButtonAt(std::string name, std::string caption, Rect r, int tabIndex) {
+    return {.kind = ControlKind::Button,
+            .name = std::move(name),
+            .caption = std::move(caption),
+            .rect = r,
+            .tabIndex = tabIndex};
+}
+
 enum class Border {
     FixedSingle,  // thin frame, title bar, close box
     FixedDialog,  // dialog frame, title bar, close box

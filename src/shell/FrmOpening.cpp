@@ -3,8 +3,10 @@
 namespace pelmora {
 
 ui::WindowSpec FrmOpening::Layout() {
-    using ui::ControlKind;
     const ui::Font title{"ＭＳ Ｐゴシック", 12, true, 128};
+    ui::ControlSpec pel = ui::LabelAt("Label1", "Pel", {840, 120, 825, 240});
+    ui::ControlSpec mora = ui::LabelAt("Label3", "mora!", {1200, 360, 1020, 240});
+    pel.font = mora.font = title;
     return ui::WindowSpec{
         .name = "FrmOpening",
         .caption = " ",
@@ -15,21 +17,10 @@ ui::WindowSpec FrmOpening::Layout() {
         .hasIcon = false,
         .inTaskbar = false,
         .controls = {
-            {.kind = ControlKind::Image, .name = "Image1", .rect = {120, 120, 480, 480}},
-            {.kind = ControlKind::Label,
-             .name = "Label1",
-             .caption = "Pel",
-             .rect = {840, 120, 825, 240},
-             .font = title},
-            {.kind = ControlKind::Label,
-             .name = "Label3",
-             .caption = "mora!",
-             .rect = {1200, 360, 1020, 240},
-             .font = title},
-            {.kind = ControlKind::Label,
-             .name = "Label2",
-             .caption = "操作はタスクトレイからどうぞ",
-             .rect = {120, 800, 2205, 180}},
+            {.kind = ui::ControlKind::Image, .name = "Image1", .rect = {120, 120, 480, 480}},
+            pel,
+            mora,
+            ui::LabelAt("Label2", "操作はタスクトレイからどうぞ", {120, 800, 2205, 180}),
         }};
 }
 

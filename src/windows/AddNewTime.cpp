@@ -25,18 +25,10 @@ int MonthLength(int year, int month) {
 }
 
 ui::WindowSpec AddNewTime::Layout() {
-    using ui::ControlKind;
-    const auto combo = [](const char* name, int left, int width, int tab) {
-        return ui::ControlSpec{.kind = ControlKind::ComboBox,
-                               .name = name,
-                               .rect = {left, 795, width, 300},
-                               .tabIndex = tab};
-    };
+    using ui::ButtonAt;
+    using ui::LabelAt;
     const auto unit = [](const char* name, const char* caption, int left) {
-        return ui::ControlSpec{.kind = ControlKind::Label,
-                               .name = name,
-                               .caption = caption,
-                               .rect = {left, 900, 180, 180}};
+        return LabelAt(name, caption, {left, 900, 180, 180});
     };
     return ui::WindowSpec{.name = "AddNewTime",
                           .caption = "   アラームスケジュールの追加",
@@ -44,34 +36,23 @@ ui::WindowSpec AddNewTime::Layout() {
                           .clientHeight = 1770,
                           .border = ui::Border::FixedSingle,
                           .controls = {
-                              {.kind = ControlKind::Label,
-                               .name = "Label9",
-                               .caption = "スケジュール名",
-                               .rect = {120, 120, 1185, 180}},
-                              {.kind = ControlKind::TextBox,
+                              LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
+                              {.kind = ui::ControlKind::TextBox,
                                .name = "TxtTimeTag",
                                .rect = {120, 315, 2295, 270},
                                .tabIndex = 4},
-                              combo("CmbYr", 120, 735, 5),
+                              DropDownAt("CmbYr", 120, 735, 5),
                               unit("Label1", "年", 885),
-                              combo("CmbMt", 1200, 615, 0),
+                              DropDownAt("CmbMt", 1200, 615, 0),
                               unit("Label2", "月", 1845),
-                              combo("CmbDy", 2160, 615, 1),
+                              DropDownAt("CmbDy", 2160, 615, 1),
                               unit("Label3", "日", 2820),
-                              combo("CmbHr", 3120, 615, 2),
+                              DropDownAt("CmbHr", 3120, 615, 2),
                               unit("Label4", "時", 3765),
-                              combo("CmbMin", 4080, 615, 3),
+                              DropDownAt("CmbMin", 4080, 615, 3),
                               unit("Label5", "分", 4725),
-                              {.kind = ControlKind::Button,
-                               .name = "Cb_cancel",
-                               .caption = "キャンセル",
-                               .rect = {2400, 1320, 1215, 375},
-                               .tabIndex = 6},
-                              {.kind = ControlKind::Button,
-                               .name = "Cb_set",
-                               .caption = "設定",
-                               .rect = {3720, 1320, 1215, 375},
-                               .tabIndex = 7},
+                              ButtonAt("Cb_cancel", "キャンセル", {2400, 1320, 1215, 375}, 6),
+                              ButtonAt("Cb_set", "設定", {3720, 1320, 1215, 375}, 7),
                           }};
 }
 

@@ -27,44 +27,27 @@ std::string IdxToYobiTag(int n) {
 }
 
 ui::WindowSpec AddNewYobi::Layout() {
-    using ui::ControlKind;
-    const auto combo = [](const char* name, int left, int width, int tab) {
-        return ui::ControlSpec{.kind = ControlKind::ComboBox,
-                               .name = name,
-                               .rect = {left, 795, width, 300},
-                               .tabIndex = tab};
-    };
-    const auto label = [](const char* name, const char* caption, ui::Rect r) {
-        return ui::ControlSpec{
-            .kind = ControlKind::Label, .name = name, .caption = caption, .rect = r};
-    };
+    using ui::ButtonAt;
+    using ui::LabelAt;
     return ui::WindowSpec{.name = "AddNewYobi",
                           .caption = "   アラームスケジュールの追加",
                           .clientWidth = 4065,
                           .clientHeight = 1770,
                           .border = ui::Border::FixedSingle,
                           .controls = {
-                              label("Label9", "スケジュール名", {120, 120, 1185, 180}),
-                              {.kind = ControlKind::TextBox,
+                              LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
+                              {.kind = ui::ControlKind::TextBox,
                                .name = "TxtYobiTag",
                                .rect = {120, 315, 2295, 270},
                                .tabIndex = 2},
-                              combo("CmbYobi", 120, 1095, 5),
-                              label("Label8", "曜日", {1245, 915, 360, 180}),
-                              combo("CmbYbHr", 2160, 615, 3),
-                              label("Label6", "時", {2820, 915, 180, 180}),
-                              combo("CmbYbMin", 3120, 615, 4),
-                              label("Label7", "分", {3765, 900, 180, 180}),
-                              {.kind = ControlKind::Button,
-                               .name = "Cb_cancel",
-                               .caption = "キャンセル",
-                               .rect = {1320, 1320, 1215, 375},
-                               .tabIndex = 0},
-                              {.kind = ControlKind::Button,
-                               .name = "Cb_set",
-                               .caption = "設定",
-                               .rect = {2760, 1320, 1215, 375},
-                               .tabIndex = 1},
+                              DropDownAt("CmbYobi", 120, 1095, 5),
+                              LabelAt("Label8", "曜日", {1245, 915, 360, 180}),
+                              DropDownAt("CmbYbHr", 2160, 615, 3),
+                              LabelAt("Label6", "時", {2820, 915, 180, 180}),
+                              DropDownAt("CmbYbMin", 3120, 615, 4),
+                              LabelAt("Label7", "分", {3765, 900, 180, 180}),
+                              ButtonAt("Cb_cancel", "キャンセル", {1320, 1320, 1215, 375}, 0),
+                              ButtonAt("Cb_set", "設定", {2760, 1320, 1215, 375}, 1),
                           }};
 }
 

@@ -7,6 +7,13 @@
 
 namespace pelmora {
 
+ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex) {
+    return {.kind = ui::ControlKind::ComboBox,
+            .name = std::move(name),
+            .rect = {left, 795, width, 300},
+            .tabIndex = tabIndex};
+}
+
 std::string StoredName(std::string_view typed) {
     std::string name;
     for (char c : typed) {

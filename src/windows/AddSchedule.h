@@ -19,6 +19,9 @@ inline constexpr std::string_view kWarningTitle = "警告";
 inline constexpr std::string_view kAddedText = "スケジュールを追加しました。";
 inline constexpr std::string_view kAddedTitle = "新規追加完了";
 
+// A drop-down box of the dialogs' row of boxes.
+ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex);
+
 // The name as the file will keep it: the file has no escape for a comma, so a comma becomes
 // the full-width "，" here already, and the user sees what is stored.
 std::string StoredName(std::string_view typed);

@@ -15,22 +15,16 @@ constexpr std::string_view kDeleteTitle = "スケジュールの削除";
 }  // namespace
 
 ui::WindowSpec FrmAllSch::Layout() {
-    using ui::ControlKind;
+    using ui::ButtonAt;
+    using ui::LabelAt;
     const ui::Font fixed{"ＭＳ ゴシック", 9, false, 128};
     const auto list = [&](const char* name, ui::Rect r, int tab) {
-        return ui::ControlSpec{.kind = ControlKind::ListBox,
+        return ui::ControlSpec{.kind = ui::ControlKind::ListBox,
                                .name = name,
                                .rect = r,
                                .tabIndex = tab,
                                .font = fixed,
                                .buttonFaceBackground = true};
-    };
-    const auto button = [](const char* name, const char* caption, ui::Rect r, int tab) {
-        return ui::ControlSpec{.kind = ControlKind::Button,
-                               .name = name,
-                               .caption = caption,
-                               .rect = r,
-                               .tabIndex = tab};
     };
     return ui::WindowSpec{.name = "FrmAllSch",
                           .caption = "  アラームスケジュールの一覧",
@@ -38,21 +32,15 @@ ui::WindowSpec FrmAllSch::Layout() {
                           .clientHeight = 4665,
                           .border = ui::Border::FixedSingle,
                           .controls = {
-                              {.kind = ControlKind::Label,
-                               .name = "Label1",
-                               .caption = "*** 日付による登録 ***",
-                               .rect = {120, 45, 1845, 180}},
+                              LabelAt("Label1", "*** 日付による登録 ***", {120, 45, 1845, 180}),
                               list("ListSchTime", {120, 240, 4095, 2040}, 0),
-                              button("CmdNewTime", "新規追加", {4320, 240, 975, 375}, 1),
-                              button("CmdDelTime", "削除", {4320, 720, 975, 375}, 2),
-                              {.kind = ControlKind::Label,
-                               .name = "Label2",
-                               .caption = "*** 曜日による登録 ***",
-                               .rect = {120, 2324, 1845, 165}},
+                              ButtonAt("CmdNewTime", "新規追加", {4320, 240, 975, 375}, 1),
+                              ButtonAt("CmdDelTime", "削除", {4320, 720, 975, 375}, 2),
+                              LabelAt("Label2", "*** 曜日による登録 ***", {120, 2324, 1845, 165}),
                               list("ListSchYobi", {120, 2520, 4095, 2040}, 6),
-                              button("CmdNewYobi", "新規追加", {4320, 2520, 975, 375}, 3),
-                              button("CmdDelYobi", "削除", {4320, 3000, 975, 375}, 4),
-                              button("CmdClose", "閉じる", {4320, 4200, 975, 375}, 5),
+                              ButtonAt("CmdNewYobi", "新規追加", {4320, 2520, 975, 375}, 3),
+                              ButtonAt("CmdDelYobi", "削除", {4320, 3000, 975, 375}, 4),
+                              ButtonAt("CmdClose", "閉じる", {4320, 4200, 975, 375}, 5),
                           }};
 }
 

@@ -6,45 +6,40 @@
 namespace pelmora::headless {
 namespace {
 
-class HeadlessLabel final : public ui::Label {
+// What every control has: an enabled state. Focus means nothing here.
+template <typename Interface>
+class Basic : public Interface {
   public:
-    explicit HeadlessLabel(std::string text) : text_(std::move(text)) {}
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool e) override { enabled_ = e; }
     void SetFocus() override {}
+
+  private:
+    bool enabled_ = true;
+};
+
+// Labels and text boxes: a text the program sets and reads.
+template <typename Interface>
+class WithText final : public Basic<Interface> {
+  public:
+    explicit WithText(std::string text) : text_(std::move(text)) {}
     std::string Text() const override { return text_; }
     void SetText(std::string_view text) override { text_ = text; }
 
   private:
     std::string text_;
-    bool enabled_ = true;
 };
 
-class HeadlessButton final : public ui::Button {
+using HeadlessLabel = WithText<ui::Label>;
+using HeadlessTextBox = WithText<ui::TextBox>;
+
+class HeadlessButton final : public Basic<ui::Button> {
   public:
     explicit HeadlessButton(std::string caption) : caption_(std::move(caption)) {}
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool e) override { enabled_ = e; }
-    void SetFocus() override {}
     std::string Caption() const override { return caption_; }
 
   private:
     std::string caption_;
-    bool enabled_ = true;
-};
-
-class HeadlessTextBox final : public ui::TextBox {
-  public:
-    explicit HeadlessTextBox(std::string text) : text_(std::move(text)) {}
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool e) override { enabled_ = e; }
-    void SetFocus() override {}
-    std::string Text() const override { return text_; }
-    void SetText(std::string_view text) override { text_ = text; }
-
-  private:
-    std::string text_;
-    bool enabled_ = true;
 };
 
 // The item list and selection shared by list boxes and combo boxes.
@@ -75,11 +70,8 @@ class Items {
     int index_ = -1;
 };
 
-class HeadlessListBox final : public ui::ListBox {
+class HeadlessListBox final : public Basic<ui::ListBox> {
   public:
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool e) override { enabled_ = e; }
-    void SetFocus() override {}
     void Clear() override { items_.Clear(); }
     void AddItem(std::string_view item) override { items_.Add(item); }
     int Count() const override { return items_.Count(); }
@@ -94,14 +86,10 @@ class HeadlessListBox final : public ui::ListBox {
 
   private:
     Items items_;
-    bool enabled_ = true;
 };
 
-class HeadlessComboBox final : public ui::ComboBox {
+class HeadlessComboBox final : public Basic<ui::ComboBox> {
   public:
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool e) override { enabled_ = e; }
-    void SetFocus() override {}
     void Clear() override {
         items_.Clear();
         text_.clear();
@@ -133,18 +121,9 @@ class HeadlessComboBox final : public ui::ComboBox {
   private:
     Items items_;
     std::string text_;
-    bool enabled_ = true;
 };
 
-class HeadlessImage final : public ui::Control {
-  public:
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool e) override { enabled_ = e; }
-    void SetFocus() override {}
-
-  private:
-    bool enabled_ = true;
-};
+using HeadlessImage = Basic<ui::Control>;
 
 std::unique_ptr<ui::Control> MakeControl(const ui::ControlSpec& c) {
     switch (c.kind) {
