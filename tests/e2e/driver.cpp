@@ -517,6 +517,135 @@ std::wstring ButtonNames(const std::vector<int>& ids) {
     return out.empty() ? L"(none)" : out;
 }
 
+// --- controls of the program's windows ------------------------------------------------------
+
+std::wstring TextOf(HWND control) {
+    wchar_t buffer[1024];
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 3000, &n))
+        return L"(no answer)";
+    return std::wstring(buffer, std::min<size_t>(n, 1023));
+}
+
+std::vector<ChildControl> ChildControls(HWND window) {
+    std::vector<ChildControl> controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        ChildControl c;
+        c.hwnd = child;
+        c.className = ClassName(child);
+        c.text = TextOf(child);
+        GetWindowRect(child, &c.rect);
+        controls.push_back(c);
+    }
+    return controls;
+}
+
+std::vector<HWND> ControlsOfClass(HWND window, const std::wstring& className) {
+    std::vector<ChildControl> found;
+    for (const ChildControl& c : ChildControls(window))
+        if (_wcsicmp(c.className.c_str(), className.c_str()) == 0)
+            found.push_back(c);
+    std::stable_sort(found.begin(), found.end(), [](const ChildControl& a, const ChildControl& b) {
+        return a.rect.top != b.rect.top ? a.rect.top < b.rect.top : a.rect.left < b.rect.left;
+    });
+    std::vector<HWND> out;
+    for (const ChildControl& c : found)
+        out.push_back(c.hwnd);
+    return out;
+}
+
+std::vector<HWND> ButtonsCaptioned(HWND window, const std::wstring& caption) {
+    std::vector<HWND> out;
+    for (HWND button : ControlsOfClass(window, L"Button"))
+        if (TextOf(button) == caption)
+            out.push_back(button);
+    return out;
+}
+
+std::vector<std::wstring> ListBoxLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT n = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (n == LB_ERR) {
+            lines.push_back(L"(unreadable)");
+            continue;
+        }
+        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+        const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                                         reinterpret_cast<LPARAM>(text.data()));
+        text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+int ListBoxSelection(HWND list) {
+    return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+}
+
+bool ClickListRow(HWND list, int row) {
+    RECT r{};
+    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)) ==
+        LB_ERR)
+        return false;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(list, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_ABORTIFHUNG, 3000,
+                               &result) &&
+           SendMessageTimeoutW(list, WM_LBUTTONUP, 0, at, SMTO_ABORTIFHUNG, 3000, &result);
+}
+
+std::vector<std::wstring> ComboEntries(HWND combo) {
+    std::vector<std::wstring> entries;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (n == CB_ERR) {
+            entries.push_back(L"(unreadable)");
+            continue;
+        }
+        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+        const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                         reinterpret_cast<LPARAM>(text.data()));
+        text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+int ComboSelection(HWND combo) {
+    return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+}
+
+HWND ComboEdit(HWND combo) {
+    return FindWindowExW(combo, nullptr, L"Edit", nullptr);
+}
+
+bool PressComboKey(HWND combo, UINT virtualKey) {
+    HWND edit = ComboEdit(combo);
+    DWORD_PTR result = 0;
+    return edit && SendMessageTimeoutW(edit, WM_KEYDOWN, virtualKey, 1, SMTO_ABORTIFHUNG, 3000,
+                                       &result) != 0;
+}
+
+bool TypeChars(HWND edit, const std::wstring& text) {
+    for (wchar_t ch : text) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(edit, WM_CHAR, ch, 1, SMTO_ABORTIFHUNG, 3000, &result))
+            return false;
+    }
+    return true;
+}
+
+int DefaultButtonId(HWND dialog) {
+    for (HWND button : ControlsOfClass(dialog, L"Button"))
+        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return GetDlgCtrlID(button);
+    return 0;
+}
+
 // --- the tray icon and its menu -------------------------------------------------------------
 
 void PostTrayEvent(HWND owner, UINT mouseEvent, UINT callbackMessage) {

@@ -153,6 +153,50 @@ std::optional<MessageBoxView> WaitMessageBox(DWORD processId, const std::wstring
 bool AnswerMessageBox(const MessageBoxView& box, int buttonId, Ms timeout = Ms(5000));
 std::wstring ButtonNames(const std::vector<int>& ids);
 
+// --- controls of the program's windows ------------------------------------------------------
+
+// A direct child control of a window (a combo box's own edit and list are not listed).
+struct ChildControl {
+    HWND hwnd = nullptr;
+    std::wstring className;  // as registered: "Button", "Edit", "ComboBox", "ListBox", "Static"
+    std::wstring text;
+    RECT rect{};  // screen coordinates
+};
+
+// The direct children of `window`, from the top of the Z order (creation order).
+std::vector<ChildControl> ChildControls(HWND window);
+// Those of one class (case-insensitive), ordered top to bottom, then left to right.
+std::vector<HWND> ControlsOfClass(HWND window, const std::wstring& className);
+// The buttons whose caption is `caption`, ordered top to bottom.
+std::vector<HWND> ButtonsCaptioned(HWND window, const std::wstring& caption);
+// WM_GETTEXT with a timeout ("(no answer)" when the owner does not answer).
+std::wstring TextOf(HWND control);
+
+// List boxes, read cross-process: every line as LB_GETTEXT gives it (tabs kept).
+std::vector<std::wstring> ListBoxLines(HWND list);
+int ListBoxSelection(HWND list);  // LB_GETCURSEL, -1 for none
+// Selects a row as the mouse does: WM_LBUTTONDOWN and WM_LBUTTONUP at the centre of the row's
+// LB_GETITEMRECT, so the list box itself notifies its owner (LBN_SELCHANGE with LBS_NOTIFY).
+bool ClickListRow(HWND list, int row);
+
+// Combo boxes: the entries of the drop-down list, the selected entry, and its text field.
+std::vector<std::wstring> ComboEntries(HWND combo);
+int ComboSelection(HWND combo);  // CB_GETCURSEL, -1 for none
+HWND ComboEdit(HWND combo);
+// An arrow key pressed in the combo box's text field (WM_KEYDOWN sent to its edit): the combo
+// box moves its selection and notifies its owner (CBN_SELCHANGE). False when the program did
+// not answer within 3 s (a message box opened by the key, for instance).
+bool PressComboKey(HWND combo, UINT virtualKey);
+
+// Types `text` into an edit control, one WM_CHAR per UTF-16 unit, sent (each returns when the
+// control has taken it). False when the program stopped answering.
+bool TypeChars(HWND edit, const std::wstring& text);
+
+// The id of the button drawn as the default (BS_DEFPUSHBUTTON) in a dialog or message box, 0
+// when there is none. (Wine's message boxes answer DM_GETDEFID with IDOK whatever their
+// buttons, so the style is what tells.)
+int DefaultButtonId(HWND dialog);
+
 // --- the tray icon and its menu -------------------------------------------------------------
 
 // What the tray icon sends its owner: the callback message (WM_MOUSEMOVE for Pelmora) with the

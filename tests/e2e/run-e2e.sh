@@ -5,8 +5,8 @@
 #   run-e2e.sh PELMORA_EXE DRIVER_EXE TIMESHIFT_SO OUT_DIR [SCENARIO...]
 #
 # SCENARIO: startup second-instance missing-file bad-lines exit write-error exit-during-splash
-# evd-rings ok-hides wke-saturday date-midnight sound no-sound-file (all of them, one after the
-# other, when none is given).
+# evd-rings ok-hides wke-saturday date-midnight sound no-sound-file today-window list-delete
+# add-date add-weekday (all of them, one after the other, when none is given).
 # OUT_DIR/<scenarios joined by +, or "all">/ holds the run: runs/ (one folder per scenario with the program and the
 # Alarm_List.txt it left), screenshots/, sound/ (the chime and what each scenario played),
 # driver.log. OUT_DIR/wineprefix-template is the
@@ -31,7 +31,8 @@ scenarios=("$@")
 label=$(IFS=+; echo "${scenarios[*]}")
 if [ ${#scenarios[@]} -eq 0 ]; then
     scenarios=(startup second-instance missing-file bad-lines exit write-error exit-during-splash
-        evd-rings ok-hides wke-saturday date-midnight sound no-sound-file)
+        evd-rings ok-hides wke-saturday date-midnight sound no-sound-file today-window list-delete
+        add-date add-weekday)
     label=all
 fi
 for f in "$program" "$driver" "$shim"; do

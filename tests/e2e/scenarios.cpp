@@ -1,9 +1,11 @@
-// End-to-end scenarios of Pelmora's start-up, tray menu, exit and alarms, run under Wine.
+// End-to-end scenarios of Pelmora's start-up, tray menu, exit, alarms, schedule windows and add
+// dialogs, run under Wine.
 //
 //   pelmora_e2e.exe SCENARIO PELMORA_EXE RUNS_FOLDER
 //
 // SCENARIO is one of: startup, second-instance, missing-file, bad-lines, exit, write-error,
-// exit-during-splash, evd-rings, ok-hides, wke-saturday, date-midnight, sound, no-sound-file.
+// exit-during-splash, evd-rings, ok-hides, wke-saturday, date-midnight, sound, no-sound-file,
+// today-window, list-delete, add-date, add-weekday.
 // Each scenario copies the program into a fresh folder under RUNS_FOLDER with its own
 // Alarm_List.txt, starts it from another working directory, and exits non-zero on any failed
 // check. The exit and alarm scenarios move the program's clock and need the time-shift library
@@ -956,6 +958,741 @@ int NoSoundFile(const Options& o) {
     return c.failures();
 }
 
+// --- the schedule windows: today's window, the list window, the add dialogs -----------------
+
+const wchar_t* const kListCaption = L"  アラームスケジュールの一覧";
+const wchar_t* const kTodayCaption = L"  今日のアラームスケジュール";
+const wchar_t* const kAddCaption = L"   アラームスケジュールの追加";  // both dialogs
+const wchar_t* const kAppTitle = L"Pelmora";
+const wchar_t* const kDeleteTitle = L"スケジュールの削除";
+const wchar_t* const kDeleteQuestion = L"以下のスケジュールを削除してもよろしいですか。\n\n";
+const wchar_t* const kAddedTitle = L"新規追加完了";
+const wchar_t* const kAddedText = L"スケジュールを追加しました。\n\n";
+const wchar_t* const kDuplicateText = L"同じ時間に二重の予約はできません。";
+const int kMenuList = 0;
+const int kMenuToday = 1;
+
+SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second = 0) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}
+
+// Moves the clock of the program and of this driver so that local time reads `local` now.
+bool SetClockTo(const SYSTEMTIME& local) {
+    const long long real = WallClockNow() - ClockOffset() * kSecond;
+    return SetClockOffset(static_cast<long>((LocalToUtc(local) - real) / kSecond));
+}
+
+std::wstring Spaces(int n) {
+    return std::wstring(static_cast<size_t>(n), L' ');
+}
+
+std::wstring Joined(const std::vector<std::wstring>& items) {
+    std::wstring out;
+    for (const auto& item : items)
+        out += (out.empty() ? L"" : L"|") + item;
+    return out;
+}
+
+void ExpectLines(Checks& c, const std::vector<std::wstring>& actual,
+                 const std::vector<std::wstring>& expected, const std::wstring& what) {
+    c.Expect(actual.size() == expected.size(), what + L": " + N(static_cast<int>(actual.size())) +
+                                                   L" lines; expected " +
+                                                   N(static_cast<int>(expected.size())));
+    for (size_t i = 0; i < std::max(actual.size(), expected.size()); ++i)
+        c.ExpectEq(i < actual.size() ? actual[i] : L"(no line)",
+                   i < expected.size() ? expected[i] : L"(no line)",
+                   what + L", line " + N(static_cast<int>(i) + 1));
+}
+
+void ExpectFile(Checks& c, const RunFolder& folder, const std::wstring& expected,
+                const std::wstring& what) {
+    c.ExpectEq(Visible(ReadBytes(folder.scheduleFile()).value_or("(missing)")),
+               Visible(Cp932(expected)), what);
+}
+
+// Waits until Alarm_List.txt differs from `before`; false after 5 s.
+bool WaitFileChanged(const RunFolder& folder, const std::string& before) {
+    return WaitUntil([&] { return ReadBytes(folder.scheduleFile()) != before; }, Ms(5000));
+}
+
+// The program running on a clock set to `when`, its file loaded and its splash gone.
+struct Running {
+    Process process;
+    HWND main = nullptr;
+    DWORD pid() const { return process.id(); }
+};
+
+std::optional<Running> StartOn(Checks& c, const RunFolder& folder, const SYSTEMTIME& when,
+                               const wchar_t* label) {
+    if (!folder.ok() || !c.Expect(SetClockTo(when), L"the clock cannot be moved"))
+        return std::nullopt;
+    Running run;
+    run.process = Process::Start(folder.program(), WorkingDirectory(folder));
+    if (!run.process.started() || !ExpectQuietStart(c, run.process, label))
+        return std::nullopt;
+    run.main = FindMain(run.pid());
+    // The file is read before the splash's timer can run; a reader box would still be open.
+    if (!c.Expect(WaitUntil([&] { return FindSplash(run.pid()) == nullptr; }, Ms(8000)),
+                  L"the splash did not close") ||
+        !c.Expect(!WaitMessageBox(run.pid(), L"", Ms(0)).has_value(),
+                  L"a message box is open after start-up: the prepared file was not read whole"))
+        return std::nullopt;
+    return run;
+}
+
+// Chooses item `index` of the tray menu and waits for the window it shows.
+HWND ChooseFromTray(Checks& c, const Running& run, int index, const wchar_t* caption) {
+    HWND menu = OpenTrayMenu(c, run.main, run.pid(), WM_RBUTTONDOWN);
+    if (!menu)
+        return nullptr;
+    ChooseMenuItemByKeys(menu, index);
+    HWND window = WaitTopWindow({caption, run.pid(), true}, Ms(5000));
+    c.Expect(window != nullptr, L"menu item " + N(index) + L" did not show the window \"" +
+                                    caption + L"\"");
+    return window;
+}
+
+struct ListWindow {
+    HWND window = nullptr;
+    HWND dates = nullptr, weekdays = nullptr;
+    HWND newDate = nullptr, deleteDate = nullptr;
+    HWND newWeekday = nullptr, deleteWeekday = nullptr;
+};
+
+// The list window's controls, told apart by kind, caption and place: the date section above
+// the weekday section.
+std::optional<ListWindow> ListWindowOf(Checks& c, HWND window) {
+    if (!window)
+        return std::nullopt;
+    auto lists = ControlsOfClass(window, L"ListBox");
+    auto adds = ButtonsCaptioned(window, L"新規追加");
+    auto deletes = ButtonsCaptioned(window, L"削除");
+    auto closes = ButtonsCaptioned(window, L"閉じる");
+    if (!c.Expect(lists.size() == 2 && adds.size() == 2 && deletes.size() == 2 &&
+                      closes.size() == 1,
+                  L"the list window has " + N(static_cast<int>(lists.size())) + L" list boxes, " +
+                      N(static_cast<int>(adds.size())) + L" \"新規追加\", " +
+                      N(static_cast<int>(deletes.size())) + L" \"削除\" and " +
+                      N(static_cast<int>(closes.size())) + L" \"閉じる\"; expected 2, 2, 2, 1"))
+        return std::nullopt;
+    return ListWindow{window, lists[0], lists[1], adds[0], deletes[0], adds[1], deletes[1]};
+}
+
+// Clicks row `row` of `list` and checks that exactly `own` of the two delete buttons comes on.
+void SelectRow(Checks& c, HWND list, int row, HWND own, HWND other, const std::wstring& what) {
+    c.Expect(ClickListRow(list, row), what + L": the row cannot be clicked");
+    c.Expect(ListBoxSelection(list) == row, what + L": the click did not select row " + N(row));
+    c.Expect(WaitUntil([&] { return IsWindowEnabled(own) != FALSE; }, Ms(2000)),
+             what + L": its \"削除\" is still disabled");
+    c.Expect(!IsWindowEnabled(other), what + L": the other list's \"削除\" came on as well");
+}
+
+// Presses a "削除" and reads the question: Yes and No with Yes the default, no icon, and the
+// list window disabled while it is open (the program's boxes are task-modal).
+std::optional<MessageBoxView> AskDelete(Checks& c, const Running& run, const ListWindow& lw,
+                                        HWND button, const std::wstring& entry,
+                                        const std::wstring& what) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+    auto box = WaitMessageBox(run.pid(), kDeleteTitle, kBoxDeadline);
+    if (!c.Expect(box.has_value(), what + L": no box titled \"" + kDeleteTitle + L"\""))
+        return std::nullopt;
+    c.ExpectEq(box->text, kDeleteQuestion + entry, what + L": the question");
+    c.ExpectEq(ButtonNames(box->buttons), L"Yes,No", what + L": buttons");
+    c.Expect(DefaultButtonId(box->window) == IDYES, what + L": Yes is not the default button");
+    c.Expect(!box->hasIcon, what + L": the question shows an icon");
+    c.Expect(!IsWindowEnabled(lw.window),
+             what + L": the list window takes input while the question is open");
+    return box;
+}
+
+void ExpectBothDeletesOff(Checks& c, const ListWindow& lw, const std::wstring& what) {
+    c.Expect(!IsWindowEnabled(lw.deleteDate) && !IsWindowEnabled(lw.deleteWeekday),
+             what + L": a \"削除\" is enabled with no row selected");
+}
+
+// Schedules of every kind around Wednesday 24 February 2027, in no particular order: names of
+// 4, 16 (half-width katakana), 17, 18 and 19 (mixed) bytes; two date entries at the same time;
+// the same day of another year; weekday codes that count on a Wednesday and codes that do not.
+std::wstring PreparedSchedules() {
+    return L"会議,2027,2,24,12,0\r\n"
+           L"来年の同じ日,2028,2,24,8,0\r\n"
+           L"ｼｮｸｼﾞｶｲﾉﾖﾔｸｶｸﾆﾝｽ,2027,2,24,8,0\r\n"
+           L"ABCDEFGHIJKLMNOPQ,2027,2,24,12,1\r\n"
+           L"九文字の名前です。,2027,3,1,9,30\r\n"
+           L"ProjectReviewXY会議,2027,2,24,23,59\r\n"
+           L"同時刻A,2027,3,1,9,30\r\n"
+           L"朝会,MTS,6,0\r\n"
+           L"日曜礼拝,SUN,9,0\r\n"
+           L"平日の昼,WKD,12,0\r\n"
+           L"日曜の朝,SUN,8,0\r\n"
+           L"水曜の定例,WED,12,1\r\n"
+           L"毎日の薬,EVD,21,0\r\n"
+           L"週末,WKE,10,0\r\n"
+           L"火曜,TUE,7,0\r\n";
+}
+
+// The list window's lines for PreparedSchedules: dates in date order, weekday entries by code
+// (Sunday first, the groups last), each kind keeping file order among equals.
+std::vector<std::wstring> PreparedDateLines() {
+    return {
+        L"ｼｮｸｼﾞｶｲﾉﾖﾔｸｶｸﾆﾝｽ" + Spaces(2) + L"\t2027, 02/24, 08:00",
+        L"会議" + Spaces(14) + L"\t2027, 02/24, 12:00",
+        L"ABCDEFGHIJKLMNOPQ" + Spaces(1) + L"\t2027, 02/24, 12:01",
+        L"ProjectReviewXY会...\t2027, 02/24, 23:59",
+        L"九文字の名前です...\t2027, 03/01, 09:30",
+        L"同時刻A" + Spaces(11) + L"\t2027, 03/01, 09:30",
+        L"来年の同じ日" + Spaces(6) + L"\t2028, 02/24, 08:00",
+    };
+}
+
+std::vector<std::wstring> PreparedWeekdayLines() {
+    return {
+        L"日曜礼拝" + Spaces(10) + L"\t　日\t09:00", L"日曜の朝" + Spaces(10) + L"\t　日\t08:00",
+        L"火曜" + Spaces(14) + L"\t　火\t07:00",     L"水曜の定例" + Spaces(8) + L"\t　水\t12:01",
+        L"平日の昼" + Spaces(10) + L"\t月～金\t12:00", L"週末" + Spaces(14) + L"\t 土日\t10:00",
+        L"毎日の薬" + Spaces(10) + L"\t 毎日\t21:00",  L"朝会" + Spaces(14) + L"\t月～土\t06:00",
+    };
+}
+
+std::vector<std::wstring> Without(std::vector<std::wstring> lines, const std::wstring& prefix) {
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [&](const std::wstring& l) { return l.rfind(prefix, 0) == 0; }),
+                lines.end());
+    return lines;
+}
+
+// Today's window and the list window from the tray menu, on Wednesday 24 February 2027 at
+// 12:00:03: the lines read back exactly, each window hides the other, and showing the lists
+// (which orders the tables) does not write the file.
+int TodayWindow(const Options& o) {
+    Checks c;
+    const std::string file = Cp932(PreparedSchedules());
+    RunFolder folder(o.runsFolder, L"today-window", o.program, file);
+    // Started before the day's first entry, so the reader keeps every entry of the day.
+    auto run = StartOn(c, folder, At(2027, 2, 24, 7, 50), L"today-window");
+    if (!run)
+        return c.failures() + 1;
+    if (!c.Expect(SetClockTo(At(2027, 2, 24, 12, 0, 3)), L"the clock cannot be moved"))
+        return c.failures();
+
+    HWND today = ChooseFromTray(c, *run, kMenuToday, kTodayCaption);
+    if (!today)
+        return c.failures();
+    auto todayLists = ControlsOfClass(today, L"ListBox");
+    if (!c.Expect(todayLists.size() == 1, L"today's window has " +
+                                              N(static_cast<int>(todayLists.size())) +
+                                              L" list boxes; expected 1"))
+        return c.failures();
+    // By time; at equal times the date entry first; "済" up to the current minute.
+    ExpectLines(c, ListBoxLines(todayLists[0]),
+                {
+                    L"朝会" + Spaces(14) + L"\t06:00\t済",
+                    L"ｼｮｸｼﾞｶｲﾉﾖﾔｸｶｸﾆﾝｽ" + Spaces(2) + L"\t08:00\t済",
+                    L"会議" + Spaces(14) + L"\t12:00\t済",
+                    L"平日の昼" + Spaces(10) + L"\t12:00\t済",
+                    L"ABCDEFGHIJKLMNOPQ" + Spaces(1) + L"\t12:01\t未",
+                    L"水曜の定例" + Spaces(8) + L"\t12:01\t未",
+                    L"毎日の薬" + Spaces(10) + L"\t21:00\t未",
+                    L"ProjectReviewXY会...\t23:59\t未",
+                },
+                L"today's window");
+    Screenshot(L"today-window", today);
+
+    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    if (!lw)
+        return c.failures();
+    c.Expect(WaitUntil([&] { return !IsVisible(today); }, Ms(2000)),
+             L"today's window still shows after the list window opened");
+    ExpectLines(c, ListBoxLines(lw->dates), PreparedDateLines(), L"date list");
+    ExpectLines(c, ListBoxLines(lw->weekdays), PreparedWeekdayLines(), L"weekday list");
+    ExpectBothDeletesOff(c, *lw, L"list window opened");
+    Screenshot(L"list-window", lw->window);
+
+    c.Expect(ChooseFromTray(c, *run, kMenuToday, kTodayCaption) != nullptr,
+             L"today's window did not come back");
+    c.Expect(WaitUntil([&] { return !IsVisible(lw->window); }, Ms(2000)),
+             L"the list window still shows after today's window opened");
+    c.Expect(ReadBytes(folder.scheduleFile()) == file,
+             L"Alarm_List.txt changed although no schedule was added or deleted");
+    return c.failures();
+}
+
+// Deleting from the list window: a row picked with the mouse enables its own "削除" only; No
+// changes nothing; Yes removes the line and rewrites the file in list order; a rewrite that
+// fails is reported, the entry stays deleted and the next rewrite (Exit) saves the tables.
+int ListDelete(const Options& o) {
+    Checks c;
+    const std::string file = Cp932(PreparedSchedules());
+    RunFolder folder(o.runsFolder, L"list-delete", o.program, file);
+    auto run = StartOn(c, folder, At(2027, 2, 24, 7, 50), L"list-delete");
+    if (!run)
+        return c.failures() + 1;
+    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    if (!lw)
+        return c.failures();
+    ExpectBothDeletesOff(c, *lw, L"list window opened");
+
+    // "会議" is row 1 of the date list.
+    SelectRow(c, lw->dates, 1, lw->deleteDate, lw->deleteWeekday, L"date row 1");
+    const std::wstring meeting = L"会議\n2027年02月24日 12時00分";
+    if (auto box = AskDelete(c, *run, *lw, lw->deleteDate, meeting, L"delete, answered No")) {
+        Screenshot(L"delete-question", box->window);
+        c.Expect(AnswerMessageBox(*box, IDNO), L"the question did not close on No");
+    }
+    c.Expect(WaitUntil([&] { return IsWindowEnabled(lw->window) != FALSE; }, Ms(2000)),
+             L"the list window stays disabled after the question closed");
+    ExpectLines(c, ListBoxLines(lw->dates), PreparedDateLines(), L"date list after No");
+    c.Expect(ListBoxSelection(lw->dates) == 1 && IsWindowEnabled(lw->deleteDate),
+             L"after No the row is no longer selected or its \"削除\" is off");
+    c.Expect(ReadBytes(folder.scheduleFile()) == file, L"Alarm_List.txt changed after No");
+
+    auto box = AskDelete(c, *run, *lw, lw->deleteDate, meeting, L"delete, answered Yes");
+    if (!box || !c.Expect(AnswerMessageBox(*box, IDYES), L"the question did not close on Yes"))
+        return c.failures();
+    c.Expect(WaitFileChanged(folder, file), L"Alarm_List.txt was not rewritten after Yes");
+    std::vector<std::wstring> dates = Without(PreparedDateLines(), L"会議 ");
+    std::vector<std::wstring> weekdays = PreparedWeekdayLines();
+    ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after Yes");
+    ExpectLines(c, ListBoxLines(lw->weekdays), weekdays, L"weekday list after Yes");
+    ExpectBothDeletesOff(c, *lw, L"after a deletion");
+    c.Expect(IsVisible(lw->window), L"the list window is hidden after a deletion");
+    // Both tables in list order.
+    const std::wstring sortedDates = L"ｼｮｸｼﾞｶｲﾉﾖﾔｸｶｸﾆﾝｽ, 2027, 2, 24, 8, 0\r\n"
+                                     L"ABCDEFGHIJKLMNOPQ, 2027, 2, 24, 12, 1\r\n"
+                                     L"ProjectReviewXY会議, 2027, 2, 24, 23, 59\r\n"
+                                     L"九文字の名前です。, 2027, 3, 1, 9, 30\r\n";
+    const std::wstring sameTime = L"同時刻A, 2027, 3, 1, 9, 30\r\n";
+    const std::wstring nextYear = L"来年の同じ日, 2028, 2, 24, 8, 0\r\n";
+    const std::wstring sortedWeekdays = L"日曜礼拝,SUN, 9, 0\r\n"
+                                        L"日曜の朝,SUN, 8, 0\r\n"
+                                        L"火曜,TUE, 7, 0\r\n"
+                                        L"水曜の定例,WED, 12, 1\r\n"
+                                        L"平日の昼,WKD, 12, 0\r\n"
+                                        L"週末,WKE, 10, 0\r\n";
+    const std::wstring evd = L"毎日の薬,EVD, 21, 0\r\n";
+    const std::wstring mts = L"朝会,MTS, 6, 0\r\n";
+    ExpectFile(c, folder, sortedDates + sameTime + nextYear + sortedWeekdays + evd + mts,
+               L"Alarm_List.txt after deleting \"会議\"");
+
+    // An "EVD" entry, row 6 of the weekday list: its question names the day phrase 毎日.
+    SelectRow(c, lw->weekdays, 6, lw->deleteWeekday, lw->deleteDate, L"weekday row 6");
+    std::string before = ReadBytes(folder.scheduleFile()).value_or("");
+    box = AskDelete(c, *run, *lw, lw->deleteWeekday, L"毎日の薬\n毎日 21時00分",
+                    L"delete a weekday entry");
+    if (!box || !c.Expect(AnswerMessageBox(*box, IDYES), L"the question did not close on Yes"))
+        return c.failures();
+    c.Expect(WaitFileChanged(folder, before), L"Alarm_List.txt was not rewritten");
+    weekdays = Without(weekdays, L"毎日の薬 ");
+    ExpectLines(c, ListBoxLines(lw->weekdays), weekdays, L"weekday list after its deletion");
+    ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after the weekday deletion");
+    ExpectFile(c, folder, sortedDates + sameTime + nextYear + sortedWeekdays + mts,
+               L"Alarm_List.txt after deleting \"毎日の薬\"");
+
+    // While another program holds the file, a deletion cannot be saved: the write-error box,
+    // the entry stays deleted, the file keeps its content.
+    before = ReadBytes(folder.scheduleFile()).value_or("");
+    HANDLE held = CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!c.Expect(held != INVALID_HANDLE_VALUE, L"cannot open Alarm_List.txt to hold it"))
+        return c.failures();
+    SelectRow(c, lw->dates, 4, lw->deleteDate, lw->deleteWeekday, L"date row 4");
+    box = AskDelete(c, *run, *lw, lw->deleteDate, L"同時刻A\n2027年03月01日 09時30分",
+                    L"delete while the file is held");
+    if (box && c.Expect(AnswerMessageBox(*box, IDYES), L"the question did not close on Yes")) {
+        const std::wstring title = L"ディスク書込みエラー";
+        auto error = WaitMessageBox(run->pid(), title, kBoxDeadline);
+        ExpectBox(c, error, title, L"Alarm_List.txtの書込み時にエラーが発生しました。", false,
+                  L"failed rewrite after a deletion");
+        if (error)
+            c.Expect(AnswerMessageBox(*error, IDOK), L"the write-error box did not close on OK");
+    }
+    CloseHandle(held);
+    dates = Without(dates, L"同時刻A ");
+    ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after the failed rewrite");
+    c.Expect(ReadBytes(folder.scheduleFile()) == before,
+             L"Alarm_List.txt changed although the rewrite failed");
+    c.Expect(run->process.Running(), L"the program ended after the failed rewrite");
+
+    HWND menu = OpenTrayMenu(c, run->main, run->pid(), WM_RBUTTONDOWN);
+    if (!menu)
+        return c.failures();
+    ChooseMenuItemByKeys(menu, 2);
+    c.Expect(run->process.WaitExit(Ms(8000)), L"Exit did not end the program within 8 s");
+    ExpectFile(c, folder, sortedDates + nextYear + sortedWeekdays + mts,
+               L"Alarm_List.txt after Exit");
+    return c.failures();
+}
+
+// --- the add dialogs ---
+
+struct AddDialogSearch {
+    DWORD pid;
+    size_t combos;
+    HWND found;
+};
+
+BOOL CALLBACK AddDialogProc(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<AddDialogSearch*>(param);
+    if (WindowProcess(window) == s->pid && IsWindowVisible(window) &&
+        WindowText(window) == kAddCaption &&
+        ControlsOfClass(window, L"ComboBox").size() == s->combos) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The visible add dialog with `combos` drop-down boxes (the date dialog has five, the weekday
+// dialog three; both have the same caption).
+HWND WaitAddDialog(DWORD pid, size_t combos, Ms timeout) {
+    AddDialogSearch search{pid, combos, nullptr};
+    WaitUntil(
+        [&] {
+            search.found = nullptr;
+            EnumWindows(AddDialogProc, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeout);
+    return search.found;
+}
+
+struct AddDialog {
+    HWND window = nullptr;
+    HWND name = nullptr;
+    std::vector<HWND> boxes;  // left to right
+    HWND cancel = nullptr, set = nullptr;
+};
+
+// Presses a "新規追加" of the list window and returns the dialog it opens, the list window
+// hidden meanwhile.
+std::optional<AddDialog> OpenAddDialog(Checks& c, const Running& run, const ListWindow& lw,
+                                       HWND button, size_t combos, const std::wstring& what) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+    AddDialog d;
+    d.window = WaitAddDialog(run.pid(), combos, Ms(5000));
+    if (!c.Expect(d.window != nullptr, what + L": no add dialog with " +
+                                           N(static_cast<int>(combos)) + L" drop-down boxes"))
+        return std::nullopt;
+    c.Expect(WaitUntil([&] { return !IsVisible(lw.window); }, Ms(2000)),
+             what + L": the list window still shows");
+    auto edits = ControlsOfClass(d.window, L"Edit");
+    d.boxes = ControlsOfClass(d.window, L"ComboBox");
+    auto cancels = ButtonsCaptioned(d.window, L"キャンセル");
+    auto sets = ButtonsCaptioned(d.window, L"設定");
+    if (!c.Expect(edits.size() == 1 && cancels.size() == 1 && sets.size() == 1,
+                  what + L": the dialog lacks its name box, \"キャンセル\" or \"設定\""))
+        return std::nullopt;
+    d.name = edits[0];
+    d.cancel = cancels[0];
+    d.set = sets[0];
+    return d;
+}
+
+std::wstring Selected(HWND combo) {
+    const int at = ComboSelection(combo);
+    auto entries = ComboEntries(combo);
+    return at >= 0 && at < static_cast<int>(entries.size()) ? entries[static_cast<size_t>(at)]
+                                                           : L"(none)";
+}
+
+void ExpectNumbers(Checks& c, HWND combo, int first, int last, const std::wstring& what) {
+    std::vector<std::wstring> want;
+    for (int n = first; n <= last; ++n)
+        want.push_back(N(n));
+    c.ExpectEq(Joined(ComboEntries(combo)), Joined(want), what + L": entries");
+}
+
+// Picks `entry` with the arrow keys in the box's text field, one key at a time; each key must
+// move the selection, and the text field shows the entry afterwards.
+bool PickEntry(Checks& c, HWND combo, const std::wstring& entry, const std::wstring& what) {
+    auto entries = ComboEntries(combo);
+    auto it = std::find(entries.begin(), entries.end(), entry);
+    if (!c.Expect(it != entries.end(), what + L": no entry \"" + entry + L"\" among \"" +
+                                           Joined(entries) + L"\""))
+        return false;
+    const int target = static_cast<int>(it - entries.begin());
+    for (int keys = 0; keys < 100; ++keys) {
+        const int at = ComboSelection(combo);
+        if (at == target)
+            return c.ExpectEq(TextOf(ComboEdit(combo)), entry, what + L": the text field");
+        if (!c.Expect(PressComboKey(combo, at < target ? VK_DOWN : VK_UP),
+                      what + L": the program did not answer an arrow key within 3 s") ||
+            !c.Expect(ComboSelection(combo) != at, what + L": an arrow key did not move the "
+                                                          L"selection from entry " +
+                                                          N(at)))
+            return false;
+    }
+    return c.Expect(false, what + L": \"" + entry + L"\" not reached");
+}
+
+// The boxes of a dialog show the program's clock: one of two readings taken around the
+// opening (a minute may begin in between).
+void ExpectPreselectedNow(Checks& c, const std::vector<HWND>& boxes,
+                          const std::vector<int (*)(const SYSTEMTIME&)>& parts,
+                          const SYSTEMTIME& before, const SYSTEMTIME& after,
+                          const std::wstring& what) {
+    std::wstring shown, early, late;
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        shown += L" " + Selected(boxes[i]);
+        early += L" " + N(parts[i](before));
+        late += L" " + N(parts[i](after));
+    }
+    if (shown != early)
+        c.ExpectEq(shown, late, what + L": the preselected entries");
+}
+
+int YearOf(const SYSTEMTIME& t) { return t.wYear; }
+int MonthOf(const SYSTEMTIME& t) { return t.wMonth; }
+int DayOf(const SYSTEMTIME& t) { return t.wDay; }
+int HourOf(const SYSTEMTIME& t) { return t.wHour; }
+int MinuteOf(const SYSTEMTIME& t) { return t.wMinute; }
+
+// Presses "設定" and returns the box it opens (any title).
+std::optional<MessageBoxView> PressSet(Checks& c, const Running& run, const AddDialog& d,
+                                       const std::wstring& what) {
+    PostMessageW(d.set, BM_CLICK, 0, 0);
+    auto box = WaitMessageBox(run.pid(), L"", kBoxDeadline);
+    c.Expect(box.has_value(), what + L": \"設定\" opened no message box");
+    return box;
+}
+
+// After an addition or "キャンセル": the list window shows again and the dialog is hidden.
+void ExpectBackToList(Checks& c, const ListWindow& lw, const AddDialog& d,
+                      const std::wstring& what) {
+    c.Expect(WaitUntil([&] { return IsVisible(lw.window) && !IsVisible(d.window); }, Ms(5000)),
+             what + L": the list window did not come back in place of the dialog");
+}
+
+// A date schedule added through the dialog: the boxes preselected to now (the years from this
+// one on, the days of this month); the year and month picks refill the days; the name trimmed
+// and its comma stored as "，"; the confirmation; the file rewritten with the new entry after
+// the older dates; the list window again, in date order. A second opening offers the name
+// again; the current minute is past; the same date and time again is refused. The close box
+// acts as "キャンセル".
+int AddDate(const Options& o) {
+    Checks c;
+    const std::wstring older = L"出張,2029,1,10,8,0\r\n引越し,2027,3,5,10,0\r\n"
+                               L"健康診断,2028,6,1,9,0\r\n定例,WED,10,0\r\nゴミ出し,MON,7,0\r\n";
+    RunFolder folder(o.runsFolder, L"add-date", o.program, Cp932(older));
+    // Wednesday 24 February 2027: a common year before a leap year.
+    auto run = StartOn(c, folder, At(2027, 2, 24, 10, 20, 5), L"add-date");
+    if (!run)
+        return c.failures() + 1;
+    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    if (!lw)
+        return c.failures();
+
+    SYSTEMTIME before = LocalNow();
+    auto d = OpenAddDialog(c, *run, *lw, lw->newDate, 5, L"date dialog");
+    SYSTEMTIME after = LocalNow();
+    if (!d)
+        return c.failures();
+    HWND yr = d->boxes[0], mt = d->boxes[1], dy = d->boxes[2], hr = d->boxes[3], mi = d->boxes[4];
+    ExpectNumbers(c, yr, 2027, 2037, L"year box");
+    ExpectNumbers(c, mt, 1, 12, L"month box");
+    ExpectNumbers(c, dy, 1, 28, L"day box (February 2027)");
+    ExpectNumbers(c, hr, 0, 23, L"hour box");
+    ExpectNumbers(c, mi, 0, 59, L"minute box");
+    ExpectPreselectedNow(c, d->boxes, {YearOf, MonthOf, DayOf, HourOf, MinuteOf}, before, after,
+                         L"date dialog");
+    c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
+
+    const std::wstring typed = L"  歯科,検診　";
+    c.Expect(TypeChars(d->name, typed), L"the program did not take the typed name");
+    c.ExpectEq(TextOf(d->name), typed, L"the name box after typing");
+    // 2028 is a leap year: February gets its 29th day; back in 2027 day 29 becomes 28.
+    PickEntry(c, yr, L"2028", L"year 2028");
+    ExpectNumbers(c, dy, 1, 29, L"day box after picking 2028");
+    c.ExpectEq(Selected(dy), L"24", L"the day after picking 2028");
+    PickEntry(c, dy, L"29", L"day 29");
+    PickEntry(c, yr, L"2027", L"year 2027");
+    ExpectNumbers(c, dy, 1, 28, L"day box after picking 2027 with day 29");
+    c.ExpectEq(Selected(dy), L"28", L"the day after picking 2027 with day 29");
+    PickEntry(c, yr, L"2028", L"year 2028 again");
+    PickEntry(c, mt, L"3", L"month 3");
+    ExpectNumbers(c, dy, 1, 31, L"day box after picking March");
+    c.ExpectEq(Selected(dy), L"28", L"the day after picking March");
+    PickEntry(c, hr, L"9", L"hour 9");
+    PickEntry(c, mi, L"30", L"minute 30");
+    Screenshot(L"add-date-dialog", d->window);
+
+    const std::wstring name = L"歯科，検診";
+    auto box = PressSet(c, *run, *d, L"add a date");
+    if (!box)
+        return c.failures();
+    ExpectBox(c, box, kAddedTitle, kAddedText + name + L"\n2028年03月28日 09時30分", false,
+              L"date added");
+    // Written before the confirmation; the older entries in the list's order, then the new one.
+    const std::wstring written = L"引越し, 2027, 3, 5, 10, 0\r\n健康診断, 2028, 6, 1, 9, 0\r\n"
+                                 L"出張, 2029, 1, 10, 8, 0\r\n" +
+                                 name + L", 2028, 3, 28, 9, 30\r\n" +
+                                 L"ゴミ出し,MON, 7, 0\r\n定例,WED, 10, 0\r\n";
+    ExpectFile(c, folder, written, L"Alarm_List.txt when the addition is confirmed");
+    c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
+    ExpectBackToList(c, *lw, *d, L"date added");
+    const std::vector<std::wstring> dates = {
+        L"引越し" + Spaces(12) + L"\t2027, 03/05, 10:00",
+        name + Spaces(8) + L"\t2028, 03/28, 09:30",
+        L"健康診断" + Spaces(10) + L"\t2028, 06/01, 09:00",
+        L"出張" + Spaces(14) + L"\t2029, 01/10, 08:00",
+    };
+    ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after the addition");
+
+    // Again: the name is offered as typed; the boxes show now again.
+    before = LocalNow();
+    d = OpenAddDialog(c, *run, *lw, lw->newDate, 5, L"date dialog, second opening");
+    after = LocalNow();
+    if (!d)
+        return c.failures();
+    yr = d->boxes[0], mt = d->boxes[1], dy = d->boxes[2], hr = d->boxes[3], mi = d->boxes[4];
+    c.ExpectEq(TextOf(d->name), typed, L"the name box at the second opening");
+    ExpectPreselectedNow(c, d->boxes, {YearOf, MonthOf, DayOf, HourOf, MinuteOf}, before, after,
+                         L"date dialog, second opening");
+    // The preselected minute has begun: past (unless the clock stands at its second 0).
+    WaitUntil([] { return LocalNow().wSecond != 0; }, Ms(2000));
+    box = PressSet(c, *run, *d, L"the current minute");
+    if (box) {
+        ExpectBox(c, box, L"警告", L"過去のスケジュールは追加できません。", false,
+                  L"the current minute");
+        c.Expect(AnswerMessageBox(*box, IDOK), L"the past warning did not close on OK");
+    }
+    PickEntry(c, yr, L"2028", L"year 2028");
+    PickEntry(c, mt, L"3", L"month 3");
+    PickEntry(c, dy, L"28", L"day 28");
+    PickEntry(c, hr, L"9", L"hour 9");
+    PickEntry(c, mi, L"30", L"minute 30");
+    box = PressSet(c, *run, *d, L"the same date and time");
+    if (box) {
+        ExpectBox(c, box, kAppTitle, kDuplicateText, false, L"duplicate date");
+        c.Expect(AnswerMessageBox(*box, IDOK), L"the duplicate box did not close on OK");
+    }
+    c.Expect(IsVisible(d->window), L"the dialog closed after a refused addition");
+    ExpectFile(c, folder, written, L"Alarm_List.txt after the refused duplicate");
+    // The close box cancels: the list window comes back, and the next opening is a fresh dialog
+    // filled as usual.
+    PostMessageW(d->window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectBackToList(c, *lw, *d, L"the close box");
+    ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after the close box");
+    ExpectFile(c, folder, written, L"Alarm_List.txt after the close box");
+    before = LocalNow();
+    d = OpenAddDialog(c, *run, *lw, lw->newDate, 5, L"date dialog after the close box");
+    after = LocalNow();
+    if (!d)
+        return c.failures();
+    ExpectNumbers(c, d->boxes[0], 2027, 2037, L"year box after the close box");
+    ExpectNumbers(c, d->boxes[2], 1, 28, L"day box after the close box");
+    ExpectPreselectedNow(c, d->boxes, {YearOf, MonthOf, DayOf, HourOf, MinuteOf}, before, after,
+                         L"date dialog after the close box");
+    PostMessageW(d->cancel, BM_CLICK, 0, 0);
+    ExpectBackToList(c, *lw, *d, L"キャンセル");
+    ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after キャンセル");
+    return c.failures();
+}
+
+// A weekday schedule added through the dialog on a Wednesday: the eleven weekday entries with
+// "水" selected and the time of now; typing into the weekday box is refused with a warning
+// and "水" comes back, while a pick from its list is accepted silently; the name stored with
+// its blanks; "月～金" at the time of a "WED" entry is no double booking; the confirmation,
+// the file and the list window. The same code and time again is refused.
+int AddWeekday(const Options& o) {
+    Checks c;
+    const std::wstring older =
+        L"出張,2029,1,10,8,0\r\n定例,WED,18,0\r\nゴミ出し,MON,7,0\r\n夜の散歩,EVD,21,0\r\n";
+    RunFolder folder(o.runsFolder, L"add-weekday", o.program, Cp932(older));
+    auto run = StartOn(c, folder, At(2027, 2, 24, 10, 20, 5), L"add-weekday");
+    if (!run)
+        return c.failures() + 1;
+    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    if (!lw)
+        return c.failures();
+
+    SYSTEMTIME before = LocalNow();
+    auto d = OpenAddDialog(c, *run, *lw, lw->newWeekday, 3, L"weekday dialog");
+    SYSTEMTIME after = LocalNow();
+    if (!d)
+        return c.failures();
+    HWND day = d->boxes[0], hr = d->boxes[1], mi = d->boxes[2];
+    c.ExpectEq(Joined(ComboEntries(day)), L"日|月|火|水|木|金|土|月～金|土日|毎日|月～土",
+               L"weekday box: entries");
+    c.ExpectEq(Selected(day), L"水", L"weekday box on a Wednesday");
+    c.ExpectEq(TextOf(ComboEdit(day)), L"水", L"weekday box's text field on a Wednesday");
+    ExpectNumbers(c, hr, 0, 23, L"hour box");
+    ExpectNumbers(c, mi, 0, 59, L"minute box");
+    ExpectPreselectedNow(c, {hr, mi}, {HourOf, MinuteOf}, before, after, L"weekday dialog");
+    c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
+
+    // Typing into the weekday box: a warning, then today's weekday again.
+    PostMessageW(ComboEdit(day), WM_CHAR, L'x', 1);
+    auto box = WaitMessageBox(run->pid(), L"警告", kBoxDeadline);
+    ExpectBox(c, box, L"警告", L"曜日はリストから選んでください。", false, L"typing a weekday");
+    if (box) {
+        c.Expect(!IsWindowEnabled(d->window),
+                 L"the dialog takes input while the weekday warning is open");
+        Screenshot(L"weekday-warning", box->window);
+        c.Expect(AnswerMessageBox(*box, IDOK), L"the warning did not close on OK");
+    }
+    c.Expect(WaitUntil([&] { return ComboSelection(day) == 3 && TextOf(ComboEdit(day)) == L"水"; },
+                       Ms(2000)),
+             L"after the warning the weekday box shows \"" + TextOf(ComboEdit(day)) +
+                 L"\" (entry " + N(ComboSelection(day)) + L"); expected \"水\" selected");
+
+    PickEntry(c, day, L"月～金", L"weekday 月～金");
+    c.Expect(!WaitMessageBox(run->pid(), L"", Ms(800)).has_value(),
+             L"picking from the weekday list opened a message box");
+    PickEntry(c, hr, L"18", L"hour 18");
+    PickEntry(c, mi, L"0", L"minute 0");
+    const std::wstring name = L" 夕会 ";
+    c.Expect(TypeChars(d->name, name), L"the program did not take the typed name");
+    Screenshot(L"add-weekday-dialog", d->window);
+
+    box = PressSet(c, *run, *d, L"add a weekday entry");
+    if (!box)
+        return c.failures();
+    ExpectBox(c, box, kAddedTitle, kAddedText + name + L"\n毎週月～金曜日 18時00分", false,
+              L"weekday entry added");
+    const std::wstring written = L"出張, 2029, 1, 10, 8, 0\r\nゴミ出し,MON, 7, 0\r\n"
+                                 L"定例,WED, 18, 0\r\n夜の散歩,EVD, 21, 0\r\n" +
+                                 name + L",WKD, 18, 0\r\n";
+    ExpectFile(c, folder, written, L"Alarm_List.txt when the addition is confirmed");
+    c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
+    ExpectBackToList(c, *lw, *d, L"weekday entry added");
+    const std::vector<std::wstring> weekdays = {
+        L"ゴミ出し" + Spaces(10) + L"\t　月\t07:00",
+        L"定例" + Spaces(14) + L"\t　水\t18:00",
+        name + Spaces(12) + L"\t月～金\t18:00",
+        L"夜の散歩" + Spaces(10) + L"\t 毎日\t21:00",
+    };
+    ExpectLines(c, ListBoxLines(lw->weekdays), weekdays, L"weekday list after the addition");
+
+    d = OpenAddDialog(c, *run, *lw, lw->newWeekday, 3, L"weekday dialog, second opening");
+    if (!d)
+        return c.failures();
+    day = d->boxes[0], hr = d->boxes[1], mi = d->boxes[2];
+    c.ExpectEq(TextOf(d->name), name, L"the name box at the second opening");
+    c.ExpectEq(Selected(day), L"水", L"weekday box at the second opening");
+    PickEntry(c, day, L"月～金", L"weekday 月～金");
+    PickEntry(c, hr, L"18", L"hour 18");
+    PickEntry(c, mi, L"0", L"minute 0");
+    box = PressSet(c, *run, *d, L"the same code and time");
+    if (box) {
+        ExpectBox(c, box, kAppTitle, kDuplicateText, false, L"duplicate weekday entry");
+        c.Expect(AnswerMessageBox(*box, IDOK), L"the duplicate box did not close on OK");
+    }
+    c.Expect(IsVisible(d->window), L"the dialog closed after a refused addition");
+    ExpectFile(c, folder, written, L"Alarm_List.txt after the refused duplicate");
+    PostMessageW(d->cancel, BM_CLICK, 0, 0);
+    ExpectBackToList(c, *lw, *d, L"キャンセル");
+    ExpectLines(c, ListBoxLines(lw->weekdays), weekdays, L"weekday list after キャンセル");
+    return c.failures();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -973,12 +1710,16 @@ int wmain(int argc, wchar_t** argv) {
         {L"date-midnight", DateMidnight},
         {L"sound", Sound},
         {L"no-sound-file", NoSoundFile},
+        {L"today-window", TodayWindow},
+        {L"list-delete", ListDelete},
+        {L"add-date", AddDate},
+        {L"add-weekday", AddWeekday},
     };
     if (argc != 4 || !scenarios.count(argv[1])) {
         Say(L"usage: pelmora_e2e SCENARIO PELMORA_EXE RUNS_FOLDER");
         Say(L"scenarios: startup second-instance missing-file bad-lines exit write-error "
             L"exit-during-splash evd-rings ok-hides wke-saturday date-midnight sound "
-            L"no-sound-file");
+            L"no-sound-file today-window list-delete add-date add-weekday");
         return 2;
     }
     Options o{WindowsPath(argv[2]), WindowsPath(argv[3])};
