@@ -587,8 +587,8 @@ int ListBoxSelection(HWND list) {
 
 bool ClickListRow(HWND list, int row) {
     RECT r{};
-    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)) ==
-        LB_ERR)
+    if (SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&r)) == LB_ERR)
         return false;
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     DWORD_PTR result = 0;

@@ -1054,8 +1054,8 @@ HWND ChooseFromTray(Checks& c, const Running& run, int index, const wchar_t* cap
         return nullptr;
     ChooseMenuItemByKeys(menu, index);
     HWND window = WaitTopWindow({caption, run.pid(), true}, Ms(5000));
-    c.Expect(window != nullptr, L"menu item " + N(index) + L" did not show the window \"" +
-                                    caption + L"\"");
+    c.Expect(window != nullptr,
+             L"menu item " + N(index) + L" did not show the window \"" + caption + L"\"");
     return window;
 }
 
@@ -1075,12 +1075,12 @@ std::optional<ListWindow> ListWindowOf(Checks& c, HWND window) {
     auto adds = ButtonsCaptioned(window, L"新規追加");
     auto deletes = ButtonsCaptioned(window, L"削除");
     auto closes = ButtonsCaptioned(window, L"閉じる");
-    if (!c.Expect(lists.size() == 2 && adds.size() == 2 && deletes.size() == 2 &&
-                      closes.size() == 1,
-                  L"the list window has " + N(static_cast<int>(lists.size())) + L" list boxes, " +
-                      N(static_cast<int>(adds.size())) + L" \"新規追加\", " +
-                      N(static_cast<int>(deletes.size())) + L" \"削除\" and " +
-                      N(static_cast<int>(closes.size())) + L" \"閉じる\"; expected 2, 2, 2, 1"))
+    if (!c.Expect(
+            lists.size() == 2 && adds.size() == 2 && deletes.size() == 2 && closes.size() == 1,
+            L"the list window has " + N(static_cast<int>(lists.size())) + L" list boxes, " +
+                N(static_cast<int>(adds.size())) + L" \"新規追加\", " +
+                N(static_cast<int>(deletes.size())) + L" \"削除\" and " +
+                N(static_cast<int>(closes.size())) + L" \"閉じる\"; expected 2, 2, 2, 1"))
         return std::nullopt;
     return ListWindow{window, lists[0], lists[1], adds[0], deletes[0], adds[1], deletes[1]};
 }
@@ -1154,8 +1154,8 @@ std::vector<std::wstring> PreparedDateLines() {
 
 std::vector<std::wstring> PreparedWeekdayLines() {
     return {
-        L"日曜礼拝" + Spaces(10) + L"\t　日\t09:00", L"日曜の朝" + Spaces(10) + L"\t　日\t08:00",
-        L"火曜" + Spaces(14) + L"\t　火\t07:00",     L"水曜の定例" + Spaces(8) + L"\t　水\t12:01",
+        L"日曜礼拝" + Spaces(10) + L"\t　日\t09:00",   L"日曜の朝" + Spaces(10) + L"\t　日\t08:00",
+        L"火曜" + Spaces(14) + L"\t　火\t07:00",       L"水曜の定例" + Spaces(8) + L"\t　水\t12:01",
         L"平日の昼" + Spaces(10) + L"\t月～金\t12:00", L"週末" + Spaces(14) + L"\t 土日\t10:00",
         L"毎日の薬" + Spaces(10) + L"\t 毎日\t21:00",  L"朝会" + Spaces(14) + L"\t月～土\t06:00",
     };
@@ -1264,18 +1264,20 @@ int ListDelete(const Options& o) {
     ExpectBothDeletesOff(c, *lw, L"after a deletion");
     c.Expect(IsVisible(lw->window), L"the list window is hidden after a deletion");
     // Both tables in list order.
-    const std::wstring sortedDates = L"ｼｮｸｼﾞｶｲﾉﾖﾔｸｶｸﾆﾝｽ, 2027, 2, 24, 8, 0\r\n"
-                                     L"ABCDEFGHIJKLMNOPQ, 2027, 2, 24, 12, 1\r\n"
-                                     L"ProjectReviewXY会議, 2027, 2, 24, 23, 59\r\n"
-                                     L"九文字の名前です。, 2027, 3, 1, 9, 30\r\n";
+    const std::wstring sortedDates =
+        L"ｼｮｸｼﾞｶｲﾉﾖﾔｸｶｸﾆﾝｽ, 2027, 2, 24, 8, 0\r\n"
+        L"ABCDEFGHIJKLMNOPQ, 2027, 2, 24, 12, 1\r\n"
+        L"ProjectReviewXY会議, 2027, 2, 24, 23, 59\r\n"
+        L"九文字の名前です。, 2027, 3, 1, 9, 30\r\n";
     const std::wstring sameTime = L"同時刻A, 2027, 3, 1, 9, 30\r\n";
     const std::wstring nextYear = L"来年の同じ日, 2028, 2, 24, 8, 0\r\n";
-    const std::wstring sortedWeekdays = L"日曜礼拝,SUN, 9, 0\r\n"
-                                        L"日曜の朝,SUN, 8, 0\r\n"
-                                        L"火曜,TUE, 7, 0\r\n"
-                                        L"水曜の定例,WED, 12, 1\r\n"
-                                        L"平日の昼,WKD, 12, 0\r\n"
-                                        L"週末,WKE, 10, 0\r\n";
+    const std::wstring sortedWeekdays =
+        L"日曜礼拝,SUN, 9, 0\r\n"
+        L"日曜の朝,SUN, 8, 0\r\n"
+        L"火曜,TUE, 7, 0\r\n"
+        L"水曜の定例,WED, 12, 1\r\n"
+        L"平日の昼,WKD, 12, 0\r\n"
+        L"週末,WKE, 10, 0\r\n";
     const std::wstring evd = L"毎日の薬,EVD, 21, 0\r\n";
     const std::wstring mts = L"朝会,MTS, 6, 0\r\n";
     ExpectFile(c, folder, sortedDates + sameTime + nextYear + sortedWeekdays + evd + mts,
@@ -1399,7 +1401,7 @@ std::wstring Selected(HWND combo) {
     const int at = ComboSelection(combo);
     auto entries = ComboEntries(combo);
     return at >= 0 && at < static_cast<int>(entries.size()) ? entries[static_cast<size_t>(at)]
-                                                           : L"(none)";
+                                                            : L"(none)";
 }
 
 void ExpectNumbers(Checks& c, HWND combo, int first, int last, const std::wstring& what) {
@@ -1414,8 +1416,8 @@ void ExpectNumbers(Checks& c, HWND combo, int first, int last, const std::wstrin
 bool PickEntry(Checks& c, HWND combo, const std::wstring& entry, const std::wstring& what) {
     auto entries = ComboEntries(combo);
     auto it = std::find(entries.begin(), entries.end(), entry);
-    if (!c.Expect(it != entries.end(), what + L": no entry \"" + entry + L"\" among \"" +
-                                           Joined(entries) + L"\""))
+    if (!c.Expect(it != entries.end(),
+                  what + L": no entry \"" + entry + L"\" among \"" + Joined(entries) + L"\""))
         return false;
     const int target = static_cast<int>(it - entries.begin());
     for (int keys = 0; keys < 100; ++keys) {
@@ -1424,9 +1426,10 @@ bool PickEntry(Checks& c, HWND combo, const std::wstring& entry, const std::wstr
             return c.ExpectEq(TextOf(ComboEdit(combo)), entry, what + L": the text field");
         if (!c.Expect(PressComboKey(combo, at < target ? VK_DOWN : VK_UP),
                       what + L": the program did not answer an arrow key within 3 s") ||
-            !c.Expect(ComboSelection(combo) != at, what + L": an arrow key did not move the "
-                                                          L"selection from entry " +
-                                                          N(at)))
+            !c.Expect(ComboSelection(combo) != at, what +
+                                                       L": an arrow key did not move the "
+                                                       L"selection from entry " +
+                                                       N(at)))
             return false;
     }
     return c.Expect(false, what + L": \"" + entry + L"\" not reached");
@@ -1448,11 +1451,21 @@ void ExpectPreselectedNow(Checks& c, const std::vector<HWND>& boxes,
         c.ExpectEq(shown, late, what + L": the preselected entries");
 }
 
-int YearOf(const SYSTEMTIME& t) { return t.wYear; }
-int MonthOf(const SYSTEMTIME& t) { return t.wMonth; }
-int DayOf(const SYSTEMTIME& t) { return t.wDay; }
-int HourOf(const SYSTEMTIME& t) { return t.wHour; }
-int MinuteOf(const SYSTEMTIME& t) { return t.wMinute; }
+int YearOf(const SYSTEMTIME& t) {
+    return t.wYear;
+}
+int MonthOf(const SYSTEMTIME& t) {
+    return t.wMonth;
+}
+int DayOf(const SYSTEMTIME& t) {
+    return t.wDay;
+}
+int HourOf(const SYSTEMTIME& t) {
+    return t.wHour;
+}
+int MinuteOf(const SYSTEMTIME& t) {
+    return t.wMinute;
+}
 
 // Presses "設定" and returns the box it opens (any title).
 std::optional<MessageBoxView> PressSet(Checks& c, const Running& run, const AddDialog& d,
@@ -1478,8 +1491,9 @@ void ExpectBackToList(Checks& c, const ListWindow& lw, const AddDialog& d,
 // acts as "キャンセル".
 int AddDate(const Options& o) {
     Checks c;
-    const std::wstring older = L"出張,2029,1,10,8,0\r\n引越し,2027,3,5,10,0\r\n"
-                               L"健康診断,2028,6,1,9,0\r\n定例,WED,10,0\r\nゴミ出し,MON,7,0\r\n";
+    const std::wstring older =
+        L"出張,2029,1,10,8,0\r\n引越し,2027,3,5,10,0\r\n"
+        L"健康診断,2028,6,1,9,0\r\n定例,WED,10,0\r\nゴミ出し,MON,7,0\r\n";
     RunFolder folder(o.runsFolder, L"add-date", o.program, Cp932(older));
     // Wednesday 24 February 2027: a common year before a leap year.
     auto run = StartOn(c, folder, At(2027, 2, 24, 10, 20, 5), L"add-date");
@@ -1530,10 +1544,10 @@ int AddDate(const Options& o) {
     ExpectBox(c, box, kAddedTitle, kAddedText + name + L"\n2028年03月28日 09時30分", false,
               L"date added");
     // Written before the confirmation; the older entries in the list's order, then the new one.
-    const std::wstring written = L"引越し, 2027, 3, 5, 10, 0\r\n健康診断, 2028, 6, 1, 9, 0\r\n"
-                                 L"出張, 2029, 1, 10, 8, 0\r\n" +
-                                 name + L", 2028, 3, 28, 9, 30\r\n" +
-                                 L"ゴミ出し,MON, 7, 0\r\n定例,WED, 10, 0\r\n";
+    const std::wstring written =
+        L"引越し, 2027, 3, 5, 10, 0\r\n健康診断, 2028, 6, 1, 9, 0\r\n"
+        L"出張, 2029, 1, 10, 8, 0\r\n" +
+        name + L", 2028, 3, 28, 9, 30\r\n" + L"ゴミ出し,MON, 7, 0\r\n定例,WED, 10, 0\r\n";
     ExpectFile(c, folder, written, L"Alarm_List.txt when the addition is confirmed");
     c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
     ExpectBackToList(c, *lw, *d, L"date added");
@@ -1657,9 +1671,10 @@ int AddWeekday(const Options& o) {
         return c.failures();
     ExpectBox(c, box, kAddedTitle, kAddedText + name + L"\n毎週月～金曜日 18時00分", false,
               L"weekday entry added");
-    const std::wstring written = L"出張, 2029, 1, 10, 8, 0\r\nゴミ出し,MON, 7, 0\r\n"
-                                 L"定例,WED, 18, 0\r\n夜の散歩,EVD, 21, 0\r\n" +
-                                 name + L",WKD, 18, 0\r\n";
+    const std::wstring written =
+        L"出張, 2029, 1, 10, 8, 0\r\nゴミ出し,MON, 7, 0\r\n"
+        L"定例,WED, 18, 0\r\n夜の散歩,EVD, 21, 0\r\n" +
+        name + L",WKD, 18, 0\r\n";
     ExpectFile(c, folder, written, L"Alarm_List.txt when the addition is confirmed");
     c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
     ExpectBackToList(c, *lw, *d, L"weekday entry added");
