@@ -563,22 +563,29 @@ std::vector<HWND> ButtonsCaptioned(HWND window, const std::wstring& caption) {
     return out;
 }
 
-std::vector<std::wstring> ListBoxLines(HWND list) {
-    std::vector<std::wstring> lines;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+// The items of a list box, or of a combo box's list, read with the control's own messages
+// (both report an error as -1).
+static std::vector<std::wstring> ItemTexts(HWND control, UINT countMessage, UINT lengthMessage,
+                                           UINT textMessage) {
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(control, countMessage, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT n = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (n == LB_ERR) {
-            lines.push_back(L"(unreadable)");
+        const LRESULT n = SendMessageW(control, lengthMessage, static_cast<WPARAM>(i), 0);
+        if (n < 0) {
+            items.push_back(L"(unreadable)");
             continue;
         }
         std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-        const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+        const LRESULT got = SendMessageW(control, textMessage, static_cast<WPARAM>(i),
                                          reinterpret_cast<LPARAM>(text.data()));
-        text.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
-        lines.push_back(text);
+        text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+        items.push_back(text);
     }
-    return lines;
+    return items;
+}
+
+std::vector<std::wstring> ListBoxLines(HWND list) {
+    return ItemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 int ListBoxSelection(HWND list) {
@@ -598,21 +605,7 @@ bool ClickListRow(HWND list, int row) {
 }
 
 std::vector<std::wstring> ComboEntries(HWND combo) {
-    std::vector<std::wstring> entries;
-    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (n == CB_ERR) {
-            entries.push_back(L"(unreadable)");
-            continue;
-        }
-        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-        const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                                         reinterpret_cast<LPARAM>(text.data()));
-        text.resize(got == CB_ERR ? 0 : static_cast<size_t>(got));
-        entries.push_back(text);
-    }
-    return entries;
+    return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 int ComboSelection(HWND combo) {

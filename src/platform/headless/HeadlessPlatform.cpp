@@ -70,34 +70,36 @@ class Items {
     int index_ = -1;
 };
 
-class HeadlessListBox final : public Basic<ui::ListBox> {
+// List boxes and combo boxes: the items and the selection, through the interface.
+template <typename Interface>
+class WithItems : public Basic<Interface> {
   public:
-    void Clear() override { items_.Clear(); }
     void AddItem(std::string_view item) override { items_.Add(item); }
     int Count() const override { return items_.Count(); }
     std::string Item(int index) const override { return items_.At(index); }
     int ListIndex() const override { return items_.Index(); }
+
+  protected:
+    Items items_;
+};
+
+class HeadlessListBox final : public WithItems<ui::ListBox> {
+  public:
+    void Clear() override { items_.Clear(); }
     void SetListIndex(int index) override {
         items_.Select(index);
         if (Click) {
             Click();
         }
     }
-
-  private:
-    Items items_;
 };
 
-class HeadlessComboBox final : public Basic<ui::ComboBox> {
+class HeadlessComboBox final : public WithItems<ui::ComboBox> {
   public:
     void Clear() override {
         items_.Clear();
         text_.clear();
     }
-    void AddItem(std::string_view item) override { items_.Add(item); }
-    int Count() const override { return items_.Count(); }
-    std::string Item(int index) const override { return items_.At(index); }
-    int ListIndex() const override { return items_.Index(); }
     void SetListIndex(int index) override {
         items_.Select(index);
         text_ = index >= 0 ? items_.At(index) : std::string{};
@@ -119,7 +121,6 @@ class HeadlessComboBox final : public Basic<ui::ComboBox> {
     }
 
   private:
-    Items items_;
     std::string text_;
 };
 

@@ -110,6 +110,20 @@ HFONT MakeFont(const std::optional<ui::Font>& font, UINT dpi) {
     return CreateFontIndirectW(&lf);
 }
 
+// Item `index` of a list box, or of a combo box's list, read with the control's own length and
+// text messages (both report an error as -1).
+std::string ItemText(HWND hwnd, UINT lengthMessage, UINT textMessage, int index) {
+    const LRESULT n = SendMessageW(hwnd, lengthMessage, static_cast<WPARAM>(index), 0);
+    if (n < 0) {
+        throw std::out_of_range("no such item");
+    }
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    SendMessageW(hwnd, textMessage, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return Narrow(text);
+}
+
 // Controls ----------------------------------------------------------------------------------
 
 // What every control shares: its window, its layout, its font.
@@ -176,15 +190,7 @@ class Win32ListBox final : public Win32Control<ui::ListBox> {
     }
     int Count() const override { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
     std::string Item(int index) const override {
-        const LRESULT n = SendMessageW(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-        if (n == LB_ERR) {
-            throw std::out_of_range("no such item");
-        }
-        std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-        SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(n));
-        return Narrow(text);
+        return ItemText(hwnd_, LB_GETTEXTLEN, LB_GETTEXT, index);
     }
     int ListIndex() const override {
         return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
@@ -211,15 +217,7 @@ class Win32ComboBox final : public Win32Control<ui::ComboBox> {
     }
     int Count() const override { return static_cast<int>(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0)); }
     std::string Item(int index) const override {
-        const LRESULT n = SendMessageW(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-        if (n == CB_ERR) {
-            throw std::out_of_range("no such item");
-        }
-        std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-        SendMessageW(hwnd_, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(n));
-        return Narrow(text);
+        return ItemText(hwnd_, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
     }
     int ListIndex() const override {
         return static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
