@@ -113,7 +113,7 @@ std::string ScheduleFileBytes() {
 
 void BM_LoadScheduleFile(benchmark::State& state) {
     MemoryFiles files;
-    const std::filesystem::path path = ScheduleFileName;
+    const Path path = ScheduleFileName;
     files.contents[path] = ScheduleFileBytes();
     const ManualClock clock{LocalMilliseconds{(WeekStart() - minutes{1}).time_since_epoch()}};
     int messages = 0;
@@ -138,7 +138,7 @@ BENCHMARK(BM_LoadScheduleFile);
 
 void BM_UpdateFile(benchmark::State& state) {
     MemoryFiles files;
-    const std::filesystem::path path = ScheduleFileName;
+    const Path path = ScheduleFileName;
     for (auto _ : state) {
         benchmark::DoNotOptimize(UpdateFile(FullTables(), files, path));
     }

@@ -14,7 +14,7 @@ using namespace pelmora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MemoryFiles files;
-    const std::filesystem::path path = "Alarm_List.txt";
+    const Path path = "Alarm_List.txt";
     files.contents[path] = std::string(reinterpret_cast<const char*>(data), size);
     const ManualClock clock(MakeLocalTime(2026, 12, 7, 12, 0));
 

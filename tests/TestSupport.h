@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/path.h"
+
 namespace pelmora::support {
 
 // A local date-time from a valid calendar date.
@@ -22,17 +24,27 @@ inline std::chrono::seconds Hm(int h, int mi) {
     return std::chrono::hours{h} + std::chrono::minutes{mi};
 }
 
-inline std::string ReadBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
+// The program's paths are UTF-8 text; the tests reach the same files through the library.
+inline std::filesystem::path Native(const pelmora::Path& p) {
+    const std::string& utf8 = p.Utf8();
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline pelmora::Path FromNative(const std::filesystem::path& p) {
+    const std::u8string utf8 = p.u8string();
+    return pelmora::Path(std::string(utf8.begin(), utf8.end()));
+}
+
+inline std::string ReadBytes(const pelmora::Path& p) {
+    std::ifstream in(Native(p), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+inline void WriteBytes(const pelmora::Path& p, const std::string& bytes) {
+    std::ofstream(Native(p), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 inline std::string TestData(const std::string& name) {
-    return ReadBytes(std::filesystem::path(PELMORA_TEST_DATA) / name);
+    return ReadBytes(pelmora::Path(PELMORA_TEST_DATA) / name);
 }
 
 // A fresh folder under the system's temporary directory, removed with its content.
@@ -52,7 +64,7 @@ class TempDir {
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
+    pelmora::Path Path() const { return FromNative(path_); }
 
     // The names of the files in the folder, sorted.
     std::vector<std::string> Listing() const {

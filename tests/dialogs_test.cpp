@@ -73,7 +73,7 @@ struct App {
         platform.log.clear();
     }
 
-    std::filesystem::path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
+    Path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
     std::string File() { return Cp932ToUtf8(platform.disk().contents.at(FilePath())); }
 
     HeadlessWindow& W(std::string_view name) {

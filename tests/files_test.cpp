@@ -2,7 +2,6 @@
 // Failures of the replacement are covered by the writer tests, through UpdateFile.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "TestSupport.h"
@@ -38,6 +37,34 @@ TEST(DiskFiles, ReplaceCreatesAndOverwritesWithExactBytes) {
         EXPECT_EQ(ReadBytes(target), bytes);
     }
     EXPECT_EQ(dir.Listing(), std::vector<std::string>{"Alarm_List.txt"});
+}
+
+// The program's folder joined with its file names, and the name part of a path, as the backends
+// and the logs take them apart; on Windows both separators count.
+TEST(Path, JoinsAndSplitsOnTheSeparators) {
+    constexpr char sep = Path::Separator;
+    const std::string s(1, sep);
+    struct Case {
+        Path folder;
+        std::string joined;  // folder / "Alarm_List.txt"
+    } cases[] = {
+        {Path(""), "Alarm_List.txt"},
+        {Path("C:/Pelmora"), "C:/Pelmora" + s + "Alarm_List.txt"},
+        {Path("C:/Pelmora/"), "C:/Pelmora/Alarm_List.txt"},
+        {Path("/home/ユーザー" + s), "/home/ユーザー" + s + "Alarm_List.txt"},
+    };
+    for (const Case& c : cases) {
+        const Path joined = c.folder / "Alarm_List.txt";
+        EXPECT_EQ(joined.Utf8(), c.joined);
+        EXPECT_EQ(joined.FileName(), "Alarm_List.txt");
+        EXPECT_EQ(joined.Generic().find('\\'), std::string::npos);
+    }
+    EXPECT_EQ((Path("C:") / "Pelmora" / "SOUND.wav").Folder(), Path("C:") / "Pelmora");
+    EXPECT_EQ(Path("SOUND.wav").Folder(), Path());
+#ifdef _WIN32
+    EXPECT_EQ(Path("C:\\Program Files\\Pelmora\\Pelmora.exe").Folder().Generic(),
+              "C:/Program Files/Pelmora");
+#endif
 }
 
 }  // namespace

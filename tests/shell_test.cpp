@@ -50,7 +50,7 @@ class ShellTest : public testing::Test {
     Module1 module;
     MainForm main{module, platform};
 
-    std::filesystem::path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
+    Path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
     void PutFile(const std::string& utf8) {
         platform.disk().contents[FilePath()] = Utf8ToCp932(utf8);
     }

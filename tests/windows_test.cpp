@@ -47,7 +47,7 @@ class WindowsTest : public testing::Test {
     Module1 module;
     MainForm main{module, platform};
 
-    std::filesystem::path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
+    Path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
     std::string FileBytes() { return platform.disk().contents.at(FilePath()); }
     void Start(const std::string& utf8) {
         platform.disk().contents[FilePath()] = Utf8ToCp932(utf8);

@@ -2,7 +2,7 @@
 
 namespace pelmora {
 
-std::optional<std::string> MemoryFiles::ReadAll(const std::filesystem::path& path) {
+std::optional<std::string> MemoryFiles::ReadAll(const Path& path) {
     const auto it = contents.find(path);
     if (it == contents.end()) {
         return std::nullopt;
@@ -10,8 +10,7 @@ std::optional<std::string> MemoryFiles::ReadAll(const std::filesystem::path& pat
     return it->second;
 }
 
-std::optional<WriteError> MemoryFiles::Replace(const std::filesystem::path& path,
-                                               std::string_view bytes) {
+std::optional<WriteError> MemoryFiles::Replace(const Path& path, std::string_view bytes) {
     for (WriteStep step :
          {WriteStep::CreateTemp, WriteStep::Write, WriteStep::Flush, WriteStep::Replace}) {
         if (failAt && failAt(step)) {

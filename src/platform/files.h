@@ -1,11 +1,12 @@
 #pragma once
 // Whole-file reads and atomic whole-file replacement.
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/path.h"
 
 namespace pelmora {
 
@@ -21,20 +22,18 @@ class Files {
   public:
     virtual ~Files() = default;
     // The whole file as bytes, or nothing when it cannot be opened or read.
-    virtual std::optional<std::string> ReadAll(const std::filesystem::path& path) = 0;
+    virtual std::optional<std::string> ReadAll(const Path& path) = 0;
     // Replaces the file's content with `bytes` as one step: the old content stays until the new
     // one is complete on disk. Creates the file when it is missing.
-    virtual std::optional<WriteError> Replace(const std::filesystem::path& path,
-                                              std::string_view bytes) = 0;
+    virtual std::optional<WriteError> Replace(const Path& path, std::string_view bytes) = 0;
 };
 
 // The real file system. A temporary file is written in the target's folder, flushed to disk and
 // then renamed over the target.
 class DiskFiles final : public Files {
   public:
-    std::optional<std::string> ReadAll(const std::filesystem::path& path) override;
-    std::optional<WriteError> Replace(const std::filesystem::path& path,
-                                      std::string_view bytes) override;
+    std::optional<std::string> ReadAll(const Path& path) override;
+    std::optional<WriteError> Replace(const Path& path, std::string_view bytes) override;
 
     // Test seam: when set, it is asked before each step and a `true` answer makes that step fail.
     std::function<bool(WriteStep)> failAt;
@@ -43,11 +42,10 @@ class DiskFiles final : public Files {
 // Files kept in memory, for tests and the fuzzer.
 class MemoryFiles final : public Files {
   public:
-    std::optional<std::string> ReadAll(const std::filesystem::path& path) override;
-    std::optional<WriteError> Replace(const std::filesystem::path& path,
-                                      std::string_view bytes) override;
+    std::optional<std::string> ReadAll(const Path& path) override;
+    std::optional<WriteError> Replace(const Path& path, std::string_view bytes) override;
 
-    std::map<std::filesystem::path, std::string> contents;
+    std::map<Path, std::string> contents;
     std::function<bool(WriteStep)> failAt;
 };
 

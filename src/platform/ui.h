@@ -7,7 +7,6 @@
 // window handle of their own; they hold typed references to controls and set handlers on them.
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -242,13 +241,13 @@ class Platform {
     // True when another instance of the program is already running.
     virtual bool AnotherInstanceRunning() = 0;
     // The folder that holds the executable.
-    virtual std::filesystem::path AppFolder() const = 0;
+    virtual Path AppFolder() const = 0;
     virtual const Clock& clock() const = 0;
     virtual Files& files() = 0;
 
     // Starts playing a wave file and returns at once; a sound still playing is cut off. A
     // missing or unplayable file gives the system's default sound.
-    virtual void PlayWave(const std::filesystem::path& wave) = 0;
+    virtual void PlayWave(const Path& wave) = 0;
 
     // Runs `work` after the event being handled now has finished.
     virtual void Defer(std::function<void()> work) = 0;

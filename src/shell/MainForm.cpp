@@ -86,7 +86,7 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
     };
 }
 
-std::filesystem::path MainForm::ScheduleFilePath() const {
+Path MainForm::ScheduleFilePath() const {
     return platform_.AppFolder() / ScheduleFileName;
 }
 

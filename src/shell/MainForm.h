@@ -45,7 +45,7 @@ class MainForm final : public ui::Form, public ScheduleHost {
     ui::Window& ListWindow() override { return frmAllSch.Get().window(); }
     AddNewTime& AddNewTimeForm() override { return addNewTime.Get(); }
     AddNewYobi& AddNewYobiForm() override { return addNewYobi.Get(); }
-    std::filesystem::path ScheduleFilePath() const;
+    Path ScheduleFilePath() const;
 
     ui::Timer& Timer1;
     FormSlot<FrmOpening> frmOpening;

@@ -254,8 +254,8 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
     return r;
 }
 
-bool LoadScheduleFile(ScheduleTables& tables, Files& files, const std::filesystem::path& path,
-                      const Clock& clock, const LineMessageSink& onMessage) {
+bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
+                      const LineMessageSink& onMessage) {
     const std::optional<std::string> bytes = files.ReadAll(path);
     if (!bytes) {
         return false;

@@ -8,7 +8,6 @@
 //   name,year,month,day,hour,minute         date line: any other line with a comma
 // Lines without a comma are ignored. Fields beyond those are ignored, up to ten fields.
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -68,8 +67,8 @@ using LineMessageSink = std::function<void(const LineResult&)>;
 // Reads the file into `tables` (expected empty). False on a read failure: the file cannot be
 // read, or a line fails as above. Entries appended before a failure stay in the tables.
 // The clock is read for each date line, since a message box may have stayed open for a while.
-bool LoadScheduleFile(ScheduleTables& tables, Files& files, const std::filesystem::path& path,
-                      const Clock& clock, const LineMessageSink& onMessage);
+bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
+                      const LineMessageSink& onMessage);
 
 // Building blocks, exposed for tests.
 

@@ -51,8 +51,7 @@ std::string FormatScheduleFile(const ScheduleTables& tables) {
     return text;
 }
 
-std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files,
-                                     const std::filesystem::path& path) {
+std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path) {
     return files.Replace(path, Utf8ToCp932(FormatScheduleFile(tables)));
 }
 

@@ -7,7 +7,6 @@
 //   Dentist, 2027, 1, 5, 14, 0
 //   Garbage,MON, 7, 0
 // A comma in a name is written as the full-width comma "，", so a name never adds fields.
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +25,6 @@ inline constexpr std::string_view WriteErrorTitle = "ディスク書込みエラ
 std::string FormatScheduleFile(const ScheduleTables& tables);
 
 // Rewrites the file from the tables, atomically: on failure the old file stays as it was.
-std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files,
-                                     const std::filesystem::path& path);
+std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path);
 
 }  // namespace pelmora

@@ -367,14 +367,13 @@ LocalMilliseconds VirtualClock::NowPrecise() const {
     return platform_.Now();
 }
 
-std::optional<std::string> LoggingFiles::ReadAll(const std::filesystem::path& path) {
-    log_.push_back("read " + path.filename().string());
+std::optional<std::string> LoggingFiles::ReadAll(const Path& path) {
+    log_.push_back("read " + std::string(path.FileName()));
     return disk_.ReadAll(path);
 }
 
-std::optional<WriteError> LoggingFiles::Replace(const std::filesystem::path& path,
-                                                std::string_view bytes) {
-    log_.push_back("write " + path.filename().string());
+std::optional<WriteError> LoggingFiles::Replace(const Path& path, std::string_view bytes) {
+    log_.push_back("write " + std::string(path.FileName()));
     return disk_.Replace(path, bytes);
 }
 
@@ -419,8 +418,8 @@ std::optional<std::string> HeadlessPlatform::PopupMenu(ui::Window&,
     return chooseMenuItem ? chooseMenuItem(items) : std::nullopt;
 }
 
-void HeadlessPlatform::PlayWave(const std::filesystem::path& wave) {
-    log.push_back("sound " + wave.generic_string());
+void HeadlessPlatform::PlayWave(const Path& wave) {
+    log.push_back("sound " + wave.Generic());
 }
 
 void HeadlessPlatform::Defer(std::function<void()> work) {

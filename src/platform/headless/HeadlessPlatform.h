@@ -86,9 +86,8 @@ class VirtualClock final : public Clock {
 class LoggingFiles final : public Files {
   public:
     LoggingFiles(MemoryFiles& disk, std::vector<std::string>& log) : disk_(disk), log_(log) {}
-    std::optional<std::string> ReadAll(const std::filesystem::path& path) override;
-    std::optional<WriteError> Replace(const std::filesystem::path& path,
-                                      std::string_view bytes) override;
+    std::optional<std::string> ReadAll(const Path& path) override;
+    std::optional<WriteError> Replace(const Path& path, std::string_view bytes) override;
 
   private:
     MemoryFiles& disk_;
@@ -116,10 +115,10 @@ class HeadlessPlatform final : public ui::Platform {
     std::optional<std::string> PopupMenu(ui::Window& owner,
                                          const std::vector<ui::MenuItem>& items) override;
     bool AnotherInstanceRunning() override { return anotherInstance; }
-    std::filesystem::path AppFolder() const override { return appFolder; }
+    Path AppFolder() const override { return appFolder; }
     const Clock& clock() const override { return clock_; }
     Files& files() override { return files_; }
-    void PlayWave(const std::filesystem::path& wave) override;
+    void PlayWave(const Path& wave) override;
     void Defer(std::function<void()> work) override;
 
     // The virtual clock: moves time forward, firing every timer that falls due on the way, in
@@ -161,7 +160,7 @@ class HeadlessPlatform final : public ui::Platform {
     std::vector<std::string> log;
     std::vector<std::pair<std::uint32_t, ui::TrayIconData>> trayCalls;
     bool anotherInstance = false;
-    std::filesystem::path appFolder = "C:/Pelmora";
+    Path appFolder = "C:/Pelmora";
     MemoryFiles& disk() { return disk_; }
 
   private:

@@ -29,8 +29,8 @@ class FileDescriptor {
 
 }  // namespace
 
-std::optional<std::string> DiskFiles::ReadAll(const std::filesystem::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
+    FileDescriptor fd(::open(path.Utf8().c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         return std::nullopt;
     }
@@ -51,11 +51,11 @@ std::optional<std::string> DiskFiles::ReadAll(const std::filesystem::path& path)
     }
 }
 
-std::optional<WriteError> DiskFiles::Replace(const std::filesystem::path& path,
-                                             std::string_view bytes) {
+std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view bytes) {
     const auto injected = [&](WriteStep step) { return failAt && failAt(step); };
 
-    std::string tempName = path.parent_path() / ("." + path.filename().string() + ".XXXXXX");
+    std::string tempName =
+        (path.Folder() / ("." + std::string(path.FileName()) + ".XXXXXX")).Utf8();
     if (injected(WriteStep::CreateTemp)) {
         return WriteError{WriteStep::CreateTemp, 0};
     }
@@ -97,7 +97,7 @@ std::optional<WriteError> DiskFiles::Replace(const std::filesystem::path& path,
     if (injected(WriteStep::Replace)) {
         return WriteError{WriteStep::Replace, 0};
     }
-    if (::rename(tempName.c_str(), path.c_str()) != 0) {
+    if (::rename(tempName.c_str(), path.Utf8().c_str()) != 0) {
         return WriteError{WriteStep::Replace, errno};
     }
     guard.keep = true;

@@ -10,6 +10,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/win32/utf16.h"
+
 namespace pelmora::win32 {
 namespace {
 
@@ -21,29 +23,6 @@ constexpr int kAppIconId = 1;
 constexpr int kTwipsPerInch = 1440;
 // The drop-down part of a combo box, below its text field, in pixels at 96 dpi.
 constexpr int kComboListHeight = 200;
-
-std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Narrow(std::wstring_view wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
-                        nullptr, nullptr);
-    return utf8;
-}
 
 std::string WindowText(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);
@@ -702,9 +681,9 @@ ui::Answer Win32Platform::MsgBox(std::string_view text, std::string_view title, 
                                  ui::Icon icon) {
     // A tray program has no active window: without MB_SETFOREGROUND the box may open behind
     // other programs' windows and look like a hang.
-    // Task-modal, like the message boxes of the program's forebears: the program's other
-    // windows take no input while a question is open, so no second deletion can start under
-    // the first one. Timers and the tray icon's notifications still arrive.
+    // Task-modal: the program's other windows take no input while a question is open, so no
+    // second deletion can start under the first one. Timers and the tray icon's notifications
+    // still arrive.
     UINT type = MB_SETFOREGROUND | MB_TASKMODAL | MB_DEFBUTTON1;
     type |= buttons == ui::Buttons::YesNo ? MB_YESNO : MB_OK;
     if (icon == ui::Icon::Information) {
@@ -773,7 +752,7 @@ bool Win32Platform::AnotherInstanceRunning() {
     return false;
 }
 
-std::filesystem::path Win32Platform::AppFolder() const {
+Path Win32Platform::AppFolder() const {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n =
@@ -784,14 +763,14 @@ std::filesystem::path Win32Platform::AppFolder() const {
         }
         buffer.resize(buffer.size() * 2);
     }
-    return std::filesystem::path(buffer).parent_path();
+    return Path(Narrow(buffer)).Folder();
 }
 
-void Win32Platform::PlayWave(const std::filesystem::path& wave) {
+void Win32Platform::PlayWave(const Path& wave) {
     // The wide form: the ANSI one cannot name a folder outside code page 932, and the user
     // would hear the default sound instead of theirs. No SND_NODEFAULT: a missing file still
     // gives a sound.
-    sndPlaySoundW(wave.c_str(), SND_ASYNC);
+    sndPlaySoundW(Widen(wave.Utf8()).c_str(), SND_ASYNC);
 }
 
 void Win32Platform::Defer(std::function<void()> work) {

@@ -27,10 +27,10 @@ class Win32Platform final : public ui::Platform {
     std::optional<std::string> PopupMenu(ui::Window& owner,
                                          const std::vector<ui::MenuItem>& items) override;
     bool AnotherInstanceRunning() override;
-    std::filesystem::path AppFolder() const override;
+    Path AppFolder() const override;
     const Clock& clock() const override { return clock_; }
     Files& files() override { return files_; }
-    void PlayWave(const std::filesystem::path& wave) override;
+    void PlayWave(const Path& wave) override;
     void Defer(std::function<void()> work) override;
 
     // The message loop; returns when the last form window has closed.

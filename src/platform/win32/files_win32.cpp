@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/win32/utf16.h"
 
 namespace pelmora {
 namespace {
@@ -37,9 +38,10 @@ int LastError() {
 
 }  // namespace
 
-std::optional<std::string> DiskFiles::ReadAll(const std::filesystem::path& path) {
-    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
+    Handle file(CreateFileW(win32::Widen(path.Utf8()).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return std::nullopt;
     }
@@ -57,20 +59,19 @@ std::optional<std::string> DiskFiles::ReadAll(const std::filesystem::path& path)
     }
 }
 
-std::optional<WriteError> DiskFiles::Replace(const std::filesystem::path& path,
-                                             std::string_view bytes) {
+std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view bytes) {
     const auto injected = [&](WriteStep step) { return failAt && failAt(step); };
 
     if (injected(WriteStep::CreateTemp)) {
         return WriteError{WriteStep::CreateTemp, 0};
     }
     // A name of our own beside the target, so the final move stays within one volume.
-    std::filesystem::path tempName;
+    const std::wstring target = win32::Widen(path.Utf8());
+    std::wstring tempName;
     Handle file;
     for (unsigned attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
-        tempName = path;
-        tempName += L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(attempt) + L".tmp";
+        tempName = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(attempt) + L".tmp";
         file.Reset(CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid() && GetLastError() != ERROR_FILE_EXISTS) {
@@ -83,7 +84,7 @@ std::optional<WriteError> DiskFiles::Replace(const std::filesystem::path& path,
     // From here on a failure closes and removes the temporary file.
     struct TempGuard {
         Handle& file;
-        const std::filesystem::path& name;
+        const std::wstring& name;
         bool keep = false;
         ~TempGuard() {
             file.Close();
@@ -116,7 +117,7 @@ std::optional<WriteError> DiskFiles::Replace(const std::filesystem::path& path,
     if (injected(WriteStep::Replace)) {
         return WriteError{WriteStep::Replace, 0};
     }
-    if (!MoveFileExW(tempName.c_str(), path.c_str(),
+    if (!MoveFileExW(tempName.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return WriteError{WriteStep::Replace, LastError()};
     }
