@@ -1,19 +1,5 @@
-# Cross build of the 32-bit Windows program with the posix-thread MinGW-w64 compiler
-# (the win32-thread one cannot build GoogleTest). Test executables run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# The shipped program: 32-bit Windows (PE32, i386), tested under 32-bit Wine.
+set(PELMORA_MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Everything static: the program must import system DLLs only (no libwinpthread-1.dll).
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh")
+set(PELMORA_WINE_ARCH 32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

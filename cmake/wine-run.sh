@@ -1,8 +1,9 @@
-#!/bin/sh
-# Runs a Windows executable under Wine for ctest. The prefix is the build's own, never ~/.wine.
-here=$(cd "$(dirname "$0")/.." && pwd)
-: "${WINEPREFIX:=$here/build/wineprefix}"
-export WINEPREFIX
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-exec wine "$@"
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine for ctest: wine-run.sh 32|64 EXE [ARGS...]. The route's
+# loader and server, and the build's own prefix for that route, never ~/.wine.
+set -euo pipefail
+# shellcheck source=../scripts/wine-env.sh
+source "$(dirname "$(realpath "$0")")/../scripts/wine-env.sh"
+wine_use_arch "$1"
+shift
+exec "$PELMORA_WINE" "$@"

@@ -1,11 +1,97 @@
-# Sourced by ./test and ./run: the Wine environment the Windows build runs in, and a prefix of
-# our own made ready once (never ~/.wine).
+# Sourced by ./test, ./run and the Wine wrappers: the Wine environment the Windows build runs
+# in, which Wine runs it (the route), and a prefix of our own made ready once (never ~/.wine).
+#
+# Two routes, both from Debian's packages:
+#   32  the shipped 32-bit Pelmora.exe under the 32-bit loader (wine32:i386). Needs a host that
+#       executes i386 code; the prefix is a 32-bit one (WINEARCH=win32), served by the 32-bit
+#       wineserver.
+#   64  a 64-bit build of the same sources under wine64 (and wineserver64), for hosts without
+#       IA-32 emulation, where every i386 program fails with "Exec format error". Debian's
+#       `wine` and `wineboot` wrappers try the 32-bit loader first and fail there too, so the
+#       scripts call the route's loader and server directly: "$PELMORA_WINE", "$PELMORA_WINESERVER".
 : "${PELMORA_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
-export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # The Japanese locale makes code page 932 the ANSI code page, as on the user's machine.
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 TZ="${TZ:-Asia/Tokyo}"
+
+wine_loader_of() { if [ "$1" = 64 ]; then echo /usr/lib/wine/wine64; else echo /usr/lib/wine/wine; fi; }
+wine_server_of() { echo "/usr/lib/wine/wineserver$1"; }
+
+# True when this host can run the route's loader and server (a cheap probe: both print their
+# version and exit).
+wine_can_run() {
+    "$(wine_loader_of "$1")" --version >/dev/null 2>&1 &&
+        "$(wine_server_of "$1")" --version >/dev/null 2>&1
+}
+
+# Why a route cannot run here, in a few words.
+wine_cannot_run_why() {
+    local loader server
+    loader=$(wine_loader_of "$1")
+    server=$(wine_server_of "$1")
+    if [ ! -x "$loader" ] || [ ! -x "$server" ]; then
+        if [ "$1" = 64 ]; then
+            echo "$loader or $server is not installed (Debian package wine64)"
+        else
+            echo "$loader or $server is not installed (Debian package wine32:i386)"
+        fi
+    elif [ "$1" = 32 ] && LC_ALL=C bash -c 'exec "$0" --version' "$server" 2>&1 |
+        grep -q 'Exec format error'; then
+        echo "this host cannot execute i386 code ($server: Exec format error)"
+    else
+        echo "$loader --version fails: $(LC_ALL=C bash -c 'exec "$0" --version' "$loader" 2>&1 | tail -n 1)"
+    fi
+}
+
+# Chooses the route: PELMORA_WINE_ARCH=32|64 forces one; otherwise 32 where the host executes
+# i386 code, else 64. Sets PELMORA_WINE_ARCH and WINE_ROUTE_WHY, or sets WINE_ROUTE_ERROR to one
+# line naming what is missing and returns 1.
+wine_pick_route() {
+    local forced=${PELMORA_WINE_ARCH:-}
+    case $forced in
+        32 | 64)
+            if ! wine_can_run "$forced"; then
+                WINE_ROUTE_ERROR="PELMORA_WINE_ARCH=$forced, but the $forced-bit Wine cannot run here: $(wine_cannot_run_why "$forced")"
+                return 1
+            fi
+            WINE_ROUTE_WHY="forced by PELMORA_WINE_ARCH=$forced"
+            ;;
+        "")
+            if wine_can_run 32; then
+                forced=32
+                WINE_ROUTE_WHY="this host executes i386 code"
+            elif wine_can_run 64; then
+                forced=64
+                WINE_ROUTE_WHY="this host cannot execute i386 code"
+            else
+                WINE_ROUTE_ERROR="no Wine can run here: 32-bit: $(wine_cannot_run_why 32); 64-bit: $(wine_cannot_run_why 64)"
+                return 1
+            fi
+            ;;
+        *)
+            WINE_ROUTE_ERROR="PELMORA_WINE_ARCH must be 32 or 64, not '$forced'"
+            return 1
+            ;;
+    esac
+    wine_use_arch "$forced"
+}
+
+# Sets up the environment of one route: the loader and server to call, and the build's own
+# prefix for it unless WINEPREFIX names one (the two routes never share a prefix).
+wine_use_arch() {
+    export PELMORA_WINE_ARCH=$1
+    PELMORA_WINE=$(wine_loader_of "$1")
+    PELMORA_WINESERVER=$(wine_server_of "$1")
+    export WINELOADER=$PELMORA_WINE WINESERVER=$PELMORA_WINESERVER
+    if [ "$1" = 64 ]; then
+        export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix64}"
+        unset WINEARCH
+    else
+        export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix}"
+        export WINEARCH=win32
+    fi
+}
 
 # Japanese Windows' fonts are not here; the IPA fonts stand in for them, proportional for
 # proportional, so that the layouts (made for their narrow kana) show their texts whole.
@@ -14,7 +100,7 @@ wine_japanese_fonts() {
     for pair in "MS Shell Dlg=IPAPGothic" "MS UI Gothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" \
         "MS PGothic=IPAPGothic" \
         "ＭＳ ゴシック=IPAGothic" "MS Gothic=IPAGothic"; do
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" \
+        "$PELMORA_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" \
             /d "${pair#*=}" /f >/dev/null 2>&1 || true
     done
 }
@@ -23,12 +109,12 @@ wine_prefix_ready() {
     if [ ! -f "$WINEPREFIX/.pelmora-ready-v3" ]; then
         echo "wine: preparing $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        "$PELMORA_WINE" wineboot.exe -i >/dev/null 2>&1 || true
         # Without a window manager every hidden window costs two seconds unless Wine is told
         # that it manages the windows itself.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        "$PELMORA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
         wine_japanese_fonts
-        wineserver -w
+        "$PELMORA_WINESERVER" -w
         touch "$WINEPREFIX/.pelmora-ready-v3"
     fi
 }
@@ -37,6 +123,10 @@ wine_prefix_ready() {
 # standard handles of the program that starts them, so they are started here with none: else
 # they would hold the output pipe of the first test open and ctest would wait for it.
 wine_server_up() {
-    wineserver -p
-    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    "$PELMORA_WINESERVER" -p
+    "$PELMORA_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_server_down() {
+    "$PELMORA_WINESERVER" -k 2>/dev/null || true
 }

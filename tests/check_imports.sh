@@ -2,19 +2,27 @@
 # Checks that a Windows executable is what we ship: a PE32 (i386) GUI program, statically
 # linked, importing system DLLs only. A missing -static leaves libwinpthread-1.dll (or
 # libstdc++/libgcc) as an import, and the program then fails to start on a machine without
-# MinGW's runtime.
+# MinGW's runtime. Reports the file's size.
 #
-# Usage: check_imports.sh EXE     OBJDUMP overrides the objdump used (i686-w64-mingw32-objdump).
+# Usage: check_imports.sh EXE [i386|x86-64]
+#   x86-64 checks the 64-bit test build instead (PE32+). OBJDUMP overrides the objdump used
+#   (i686-w64-mingw32-objdump, or x86_64-w64-mingw32-objdump for x86-64).
 set -euo pipefail
 # objdump speaks the locale's language; the checks read its English words.
 export LC_ALL=C
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 EXE" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "usage: $0 EXE [i386|x86-64]" >&2
     exit 2
 fi
 exe=$1
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+arch=${2:-i386}
+case $arch in
+    i386) triple=i686-w64-mingw32 format=pei-i386 magic=010b kind=PE32 ;;
+    x86-64) triple=x86_64-w64-mingw32 format=pei-x86-64 magic=020b kind=PE32+ ;;
+    *) echo "$0: unknown architecture $arch" >&2; exit 2 ;;
+esac
+objdump=${OBJDUMP:-$triple-objdump}
 [ -f "$exe" ] || { echo "FAIL: $exe does not exist" >&2; exit 1; }
 
 # The DLLs Windows itself provides that the program may use, in lower case. The api-ms-win-crt
@@ -25,8 +33,9 @@ allowed=(kernel32.dll user32.dll gdi32.dll shell32.dll winmm.dll comctl32.dll ad
 headers=$("$objdump" -p "$exe") || { echo "FAIL: $objdump cannot read $exe" >&2; exit 1; }
 problems=()
 
-grep -q 'file format pei-i386' <<<"$headers" || problems+=("not a PE file for i386")
-grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$headers" || problems+=("not PE32 (optional header magic is not 010b)")
+grep -q "file format $format\$" <<<"$headers" || problems+=("not a PE file for $arch")
+grep -Eq "^Magic[[:space:]]+$magic[[:space:]]+\\(${kind//+/\\+}\\)" <<<"$headers" ||
+    problems+=("not $kind (optional header magic is not $magic)")
 grep -Eq '^Subsystem[[:space:]]+0+2[[:space:]]' <<<"$headers" || problems+=("not a Windows GUI program (subsystem 2): a console window would open with it")
 
 mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers" | tr -d '\r')
@@ -48,4 +57,4 @@ if ((${#problems[@]})); then
     printf '  %s\n' "${problems[@]}" >&2
     exit 1
 fi
-echo "ok: $exe is PE32 (i386), GUI, imports ${dlls[*]}"
+echo "ok: $exe is $kind ($arch), GUI, $(stat -c %s "$exe") bytes, imports ${dlls[*]}"

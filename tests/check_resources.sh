@@ -5,7 +5,8 @@
 # per-monitor DPI awareness, asInvoker) and the version information.
 #
 # Usage: check_resources.sh EXE [VERSION]   e.g. check_resources.sh Pelmora.exe 0.1.0
-# WINDRES overrides the resource tool used (i686-w64-mingw32-windres).
+# WINDRES overrides the resource tool used (i686-w64-mingw32-windres; the 64-bit test build
+# needs x86_64-w64-mingw32-windres).
 set -euo pipefail
 # objdump speaks the locale's language; the checks read its English words.
 export LC_ALL=C

@@ -2,8 +2,10 @@
 # Runs end-to-end scenarios of Pelmora.exe under Wine, on a private X server and in a private
 # Wine prefix, and saves screenshots.
 #
-#   run-e2e.sh PELMORA_EXE DRIVER_EXE TIMESHIFT_SO OUT_DIR [SCENARIO...]
+#   run-e2e.sh 32|64 PELMORA_EXE DRIVER_EXE TIMESHIFT_SO OUT_DIR [SCENARIO...]
 #
+# 32|64: the Wine route, which must match the build of the program, the driver and the shim
+# (the 32-bit loader with wine32, or wine64).
 # SCENARIO: startup second-instance missing-file bad-lines exit write-error exit-during-splash
 # evd-rings ok-hides wke-saturday date-midnight sound no-sound-file today-window list-delete
 # add-date add-weekday (all of them, one after the other, when none is given).
@@ -13,20 +15,21 @@
 # prepared prefix that each run copies; the copy is removed when the run ends.
 # Exit status: 0 when every scenario passed.
 #
-# Needs: wine, wine32:i386 (with its libasound2:i386), xvfb, x11-utils (xdpyinfo), imagemagick
-# (import), util-linux (flock), sox, a ja_JP.UTF-8 locale and fonts-ipafont-gothic (all in
-# scripts/deps.sh).
+# Needs: wine32:i386 (with its libasound2:i386) or wine64 (with libasound2), xvfb, x11-utils
+# (xdpyinfo), imagemagick (import), util-linux (flock), sox, a ja_JP.UTF-8 locale and
+# fonts-ipafont-gothic (all in scripts/deps.sh).
 set -uo pipefail
 
-if [ $# -lt 4 ]; then
+if [ $# -lt 5 ]; then
     sed -n '2,/^$/p' "$0" | sed -n 's/^# \{0,1\}//p' >&2
     exit 2
 fi
-program=$(realpath "$1")
-driver=$(realpath "$2")
-shim=$(realpath "$3")
-out=$4
-shift 4
+arch=$1
+program=$(realpath "$2")
+driver=$(realpath "$3")
+shim=$(realpath "$4")
+out=$5
+shift 5
 scenarios=("$@")
 label=$(IFS=+; echo "${scenarios[*]}")
 if [ ${#scenarios[@]} -eq 0 ]; then
@@ -49,7 +52,11 @@ mkdir -p "$work/runs" "$work/screenshots" "$work/sound"
 export WINEPREFIX="$work/wineprefix"
 # shellcheck source=../../scripts/wine-env.sh
 source "$(dirname "$(realpath "$0")")/../../scripts/wine-env.sh"
-unset WINESERVER WINELOADER LD_PRELOAD
+unset LD_PRELOAD
+case $arch in
+    32 | 64) wine_use_arch "$arch" ;;
+    *) echo "run-e2e: the route must be 32 or 64, not '$arch'" >&2; exit 2 ;;
+esac
 # The driver asks for screenshots through this folder and moves the clock through this file.
 export PELMORA_E2E_SHOTS="$work/screenshots"
 export PELMORA_TIME_OFFSET_FILE="$work/clock-offset"
@@ -67,7 +74,7 @@ watchdog_pid=
 cleanup() {
     [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
     # Only what this run started: the wineserver of its own prefix, its own X server.
-    wineserver -k >/dev/null 2>&1 || true
+    wine_server_down >/dev/null 2>&1
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -104,7 +111,7 @@ export DISPLAY=":$display"
 # all the same. Its output goes nowhere: an open pipe would keep ctest waiting.
 (
     while kill -0 $$ 2>/dev/null; do sleep 1; done
-    wineserver -k
+    wine_server_down
     kill "$xvfb_pid"
 ) </dev/null >/dev/null 2>&1 &
 watchdog_pid=$!
@@ -119,7 +126,7 @@ template="$(realpath "$out")/wineprefix-template"
     flock 9
     # shellcheck disable=SC2030  # the template's prefix, for this subshell only
     export WINEPREFIX="$template"
-    version=$(wine --version 2>/dev/null)
+    version="$("$PELMORA_WINE" --version 2>/dev/null) $arch-bit"
     if [ "$(cat "$template/.wine-version" 2>/dev/null)" != "$version" ]; then
         rm -rf "$template"
         mkdir -p "$template"
@@ -151,10 +158,10 @@ pcm.!default {
     format "wav"
 }
 EOF
-    # The time-shift library goes into the 32-bit Wine loader only; Wine hands the variables on
-    # to the program the driver starts.
+    # The time-shift library goes into the route's Wine loader only (never into the wineserver,
+    # already running); Wine hands the variables on to the program the driver starts.
     ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$alsa_conf" PELMORA_E2E_CAPTURE="$capture" \
-        LD_PRELOAD="$shim" /usr/lib/wine/wine "$driver" "$scenario" "$program" "$work/runs" </dev/null 2>&1 |
+        LD_PRELOAD="$shim" "$PELMORA_WINE" "$driver" "$scenario" "$program" "$work/runs" </dev/null 2>&1 |
         while IFS= read -r line; do
             case $line in
             SCREENSHOT\ *)

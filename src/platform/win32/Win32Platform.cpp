@@ -49,6 +49,16 @@ UINT DpiOf(HWND hwnd) {
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
+// Window and icon handles have 32 significant bits on 64-bit Windows too, which widens them by
+// sign extension; the portable records carry the low 32 bits.
+ui::Handle32 HandleTo32(const void* handle) {
+    return static_cast<ui::Handle32>(reinterpret_cast<std::uintptr_t>(handle));
+}
+template <typename H>
+H HandleFrom32(ui::Handle32 value) {
+    return reinterpret_cast<H>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+}
+
 int TwipsToPixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
 }
@@ -311,13 +321,9 @@ class Win32Window final : public ui::Window {
     ui::ComboBox& GetComboBox(std::string_view name) override { return Get<ui::ComboBox>(name); }
     ui::Timer& AddTimer(std::string_view name, int intervalMs, bool enabled) override;
 
-    ui::Handle32 WindowHandle() const override {
-        return static_cast<ui::Handle32>(reinterpret_cast<std::uintptr_t>(hwnd_));
-    }
+    ui::Handle32 WindowHandle() const override { return HandleTo32(hwnd_); }
     ui::Handle32 IconHandle() const override {
-        return spec_.hasIcon ? static_cast<ui::Handle32>(
-                                   reinterpret_cast<std::uintptr_t>(platform_.AppIcon()))
-                             : 0;
+        return spec_.hasIcon ? HandleTo32(platform_.AppIcon()) : 0;
     }
 
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -626,7 +632,7 @@ class MenuHandle {
 };
 
 HWND HwndOf(const ui::Window& window) {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window.WindowHandle()));
+    return HandleFrom32<HWND>(window.WindowHandle());
 }
 
 }  // namespace
@@ -702,14 +708,16 @@ ui::Answer Win32Platform::MsgBox(std::string_view text, std::string_view title, 
 }
 
 void Win32Platform::ShellNotifyIcon(std::uint32_t message, const ui::TrayIconData& data) {
-    // The record exactly as the first shell versions define it: 88 bytes on 32-bit Windows.
+    // The record as the first shell versions define it. The portable record has their 32-bit
+    // layout (88 bytes); this process's own ABI may lay it out differently (104 bytes on
+    // 64-bit Windows), so its size becomes this ABI's size of the same version.
     NOTIFYICONDATAA nid{};
-    nid.cbSize = data.cbSize;
-    nid.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(data.hWnd));
+    nid.cbSize = data.cbSize == sizeof(ui::TrayIconData) ? NOTIFYICONDATAA_V1_SIZE : data.cbSize;
+    nid.hWnd = HandleFrom32<HWND>(data.hWnd);
     nid.uID = data.uID;
     nid.uFlags = data.uFlags;
     nid.uCallbackMessage = data.uCallbackMessage;
-    nid.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(data.hIcon));
+    nid.hIcon = HandleFrom32<HICON>(data.hIcon);
     std::memcpy(nid.szTip, data.szTip.data(), data.szTip.size());
     Shell_NotifyIconA(message, &nid);
 }
