@@ -83,13 +83,18 @@ wine_use_arch() {
     export PELMORA_WINE_ARCH=$1
     PELMORA_WINE=$(wine_loader_of "$1")
     PELMORA_WINESERVER=$(wine_server_of "$1")
-    export WINELOADER=$PELMORA_WINE WINESERVER=$PELMORA_WINESERVER
+    export WINESERVER=$PELMORA_WINESERVER
     if [ "$1" = 64 ]; then
+        # wine64 starts the processes it creates through this loader too.
+        export WINELOADER=$PELMORA_WINE
         export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix64}"
         unset WINEARCH
     else
-        export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix}"
+        # A 32-bit prefix: with wine64 installed as well, Wine would otherwise make a 64-bit
+        # one and run the program in its WoW64 part.
+        unset WINELOADER
         export WINEARCH=win32
+        export WINEPREFIX="${WINEPREFIX:-$PELMORA_ROOT/build/wineprefix}"
     fi
 }
 
@@ -106,16 +111,19 @@ wine_japanese_fonts() {
 }
 
 wine_prefix_ready() {
-    if [ ! -f "$WINEPREFIX/.pelmora-ready-v3" ]; then
+    if [ ! -f "$WINEPREFIX/.pelmora-ready-v4" ]; then
         echo "wine: preparing $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         "$PELMORA_WINE" wineboot.exe -i >/dev/null 2>&1 || true
+        # Title-bar buttons are glyphs of Wine's own Marlett font (fonts-wine), which Wine does
+        # not find by itself here: without it every close box shows the letter "r".
+        cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || true
         # Without a window manager every hidden window costs two seconds unless Wine is told
         # that it manages the windows itself.
         "$PELMORA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
         wine_japanese_fonts
         "$PELMORA_WINESERVER" -w
-        touch "$WINEPREFIX/.pelmora-ready-v3"
+        touch "$WINEPREFIX/.pelmora-ready-v4"
     fi
 }
 
