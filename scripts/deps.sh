@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine32:i386 wine64 libasound2 fonts-wine
+  wine wine32:i386 wine64 libasound2:amd64 fonts-wine
   xvfb x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
   googletest libgtest-dev libgmock-dev libbenchmark-dev
