@@ -69,7 +69,7 @@ struct App {
         platform.disk().contents[FilePath()] = Utf8ToCp932(file);
         main.Form_Load();
         platform.chooseMenuItem = [](const auto&) { return std::string("mnuShowAllSch"); };
-        W("MainForm").SendMouseMove(516);
+        platform.MouseOnTray(ui::TrayMouse::RightDown);
         platform.log.clear();
     }
 
@@ -461,7 +461,7 @@ TEST(Addition, ExitWhileTheConfirmationIsOpenKeepsTheEntryAndOpensNothing) {
     App app(kNow);
     app.platform.answerBox = [&](const headless::RecordedBox&) {
         app.platform.chooseMenuItem = [](const auto&) { return std::string("mnuExit"); };
-        app.W("MainForm").SendMouseMove(516);
+        app.platform.MouseOnTray(ui::TrayMouse::RightDown);
         return ui::Answer::Ok;
     };
     app.AddDate("会議", 2028, 3, 1, 9, 0);

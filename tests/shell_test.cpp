@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -23,16 +22,13 @@ using headless::HeadlessPlatform;
 using headless::HeadlessWindow;
 using std::chrono::milliseconds;
 using support::At;
+using ui::TrayMouse;
 
 const auto kStart = At(2027, 3, 10, 9, 0);  // a Wednesday
 
 const std::string kReadErrorText =
     "Alarm_List.txtの読込み時にエラーが発生しました。"
     "アプリケーションと同じディレクトリに位置することを確認してください。";
-
-bool SameRecord(const ui::TrayIconData& a, const ui::TrayIconData& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // A message box as text, title, buttons and icon.
 using Box = std::tuple<std::string, std::string, ui::Buttons, ui::Icon>;
@@ -63,8 +59,9 @@ class ShellTest : public testing::Test {
     HeadlessWindow& Main() { return *platform.Find("MainForm"); }
     void Exit() {
         platform.chooseMenuItem = [](const auto&) { return std::string("mnuExit"); };
-        Main().SendMouseMove(513);
+        platform.MouseOnTray(TrayMouse::LeftDown);
     }
+    bool IconInTray() const { return platform.Tray() && platform.Tray()->Present(); }
 
     // Position of the first log entry equal to `entry`, or -1.
     int Pos(const std::string& entry) const {
@@ -109,28 +106,20 @@ TEST_F(ShellStartUp, RunsItsStepsInOrder) {
     EXPECT_FALSE(platform.Ended());
 }
 
-TEST_F(ShellStartUp, AddsTheTrayIconWithThe88ByteRecord) {
+TEST_F(ShellStartUp, AddsTheTrayIconOfMainFormWithItsTip) {
     Start("");
 
-    ASSERT_EQ(platform.trayCalls.size(), 1u);
-    const auto& [message, d] = platform.trayCalls[0];
-    EXPECT_EQ(message, ui::NIM_ADD);
-    EXPECT_EQ(d.cbSize, 88u);
-    EXPECT_EQ(d.hWnd, Main().WindowHandle());
-    EXPECT_EQ(d.uID, 1u);
-    EXPECT_EQ(d.uFlags, 7u);
-    EXPECT_EQ(d.uCallbackMessage, 512u);
-    EXPECT_EQ(d.hIcon, Main().IconHandle());
-    EXPECT_NE(d.hIcon, 0u);
-    const std::string tip = std::string("Pelmora!") + '\0' + std::string(55, ' ');
-    EXPECT_EQ(std::string(d.szTip.begin(), d.szTip.end()), tip);
-    EXPECT_TRUE(SameRecord(module.TrayIconData, d));
+    ASSERT_TRUE(IconInTray());
+    EXPECT_EQ(&platform.Tray()->Owner(), &Main());
+    EXPECT_EQ(platform.Tray()->Tip(), "Pelmora!");
+    EXPECT_EQ(module.TrayIconData.tip, "Pelmora!");
+    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray add"), 1);
 }
 
 TEST_F(ShellStartUp, SecondInstanceOnlySaysSoAndEnds) {
     platform.anotherInstance = true;
     platform.answerBox = [&](const headless::RecordedBox&) {
-        Main().SendTaskbarCreated();  // no icon of this instance to bring back
+        platform.RestartTaskbar();  // no icon of this instance to bring back
         return ui::Answer::Ok;
     };
     Start("歯医者,2027,4,1,9,0\r\n");
@@ -141,7 +130,7 @@ TEST_F(ShellStartUp, SecondInstanceOnlySaysSoAndEnds) {
 
     EXPECT_TRUE(platform.Ended());
     EXPECT_EQ(platform.LiveWindows(), 0);
-    EXPECT_TRUE(platform.trayCalls.empty());
+    EXPECT_FALSE(IconInTray());
     const std::vector<std::string> expected = {"create MainForm", "box 確認", "close MainForm",
                                                "end"};
     EXPECT_EQ(platform.log, expected);
@@ -152,7 +141,7 @@ TEST_F(ShellStartUp, SecondInstanceOnlySaysSoAndEnds) {
 TEST_F(ShellStartUp, MissingFileEndsOnceTheSplashHasClosed) {
     bool iconInTray = false;
     platform.answerBox = [&](const headless::RecordedBox&) {
-        iconInTray = platform.trayCalls.size() == 1 && platform.trayCalls[0].first == ui::NIM_ADD;
+        iconInTray = IconInTray();
         return ui::Answer::Ok;
     };
     main.Form_Load();
@@ -163,9 +152,8 @@ TEST_F(ShellStartUp, MissingFileEndsOnceTheSplashHasClosed) {
 
     EXPECT_EQ(Closed(), (std::vector<std::string>{"AddNewTime", "AddNewYobi", "FrmAlart",
                                                   "FrmAllSch", "FrmDaySch", "MainForm"}));
-    ASSERT_FALSE(platform.trayCalls.empty());
-    EXPECT_EQ(platform.trayCalls.back().first, ui::NIM_DELETE);
-    EXPECT_TRUE(SameRecord(platform.trayCalls.back().second, platform.trayCalls[0].second));
+    EXPECT_FALSE(IconInTray());
+    EXPECT_LT(Pos("tray delete"), Pos("close MainForm"));
     EXPECT_EQ(platform.disk().contents.count(FilePath()), 0u) << "no file is made up";
 
     EXPECT_TRUE(platform.Find("FrmOpening")->Visible());
@@ -213,14 +201,23 @@ TEST_F(ShellTray, OnlyAButtonPressOpensTheMenu) {
         return std::optional<std::string>{};
     };
     const struct {
-        int code;
+        TrayMouse event;
         bool opens;
-    } cases[] = {{512, false}, {513, true},  {514, false}, {515, false}, {516, true},
-                 {517, false}, {518, false}, {519, false}, {520, false}, {521, false}};
+    } cases[] = {{TrayMouse::Move, false},
+                 {TrayMouse::LeftDown, true},
+                 {TrayMouse::LeftUp, false},
+                 {TrayMouse::LeftDoubleClick, false},
+                 {TrayMouse::RightDown, true},
+                 {TrayMouse::RightUp, false},
+                 {TrayMouse::RightDoubleClick, false},
+                 {TrayMouse::MiddleDown, false},
+                 {TrayMouse::MiddleUp, false},
+                 {TrayMouse::MiddleDoubleClick, false},
+                 {TrayMouse::Other, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
+        SCOPED_TRACE(static_cast<int>(c.event));
         platform.log.clear();
-        Main().SendMouseMove(c.code);
+        platform.MouseOnTray(c.event);
         const std::vector<std::string> opened = {"foreground MainForm", "menu"};
         EXPECT_EQ(platform.log, c.opens ? opened : std::vector<std::string>{});
     }
@@ -229,10 +226,13 @@ TEST_F(ShellTray, OnlyAButtonPressOpensTheMenu) {
     std::string shown;
     for (const ui::MenuItem& item : menus[0]) {
         shown += item.name + " " + item.caption + "|";
+        EXPECT_EQ(item.kind == ui::MenuItemKind::Separator, item.name == "mnuLine") << item.name;
+        EXPECT_EQ(item.Click != nullptr, item.name != "mnuLine") << item.name;
     }
     EXPECT_EQ(shown,
               "mnuShowAllSch アラームスケジュール一覧と追加・削除|mnuToday "
               "今日のアラームスケジュールを確認|mnuLine -|mnuExit 終了(&X)|");
+    EXPECT_TRUE(platform.menuItemsRun.empty());
     EXPECT_FALSE(platform.Ended());
 }
 
@@ -266,10 +266,8 @@ TEST(ShellTrayDuringLoad, PressWhileALoadBoxIsOpenDoesNothing) {
         };
         long menusInBox = 0;
         platform.answerBox = [&](const headless::RecordedBox&) {
-            for (int code : {513, 516}) {
-                if (HeadlessWindow* w = platform.Find("MainForm")) {
-                    w->SendMouseMove(code);
-                }
+            for (TrayMouse press : {TrayMouse::LeftDown, TrayMouse::RightDown}) {
+                platform.MouseOnTray(press);
             }
             menusInBox = menus();
             return ui::Answer::Ok;
@@ -280,26 +278,25 @@ TEST(ShellTrayDuringLoad, PressWhileALoadBoxIsOpenDoesNothing) {
         EXPECT_EQ(platform.boxes[0].title, c.title);
         EXPECT_EQ(menusInBox, 0);
         EXPECT_TRUE(platform.disk().contents == before) << "Alarm_List.txt was rewritten";
-        if (HeadlessWindow* w = platform.Find("MainForm")) {
-            w->SendMouseMove(513);  // the load is over: the menu opens again
+        if (platform.Find("MainForm")) {
+            platform.MouseOnTray(TrayMouse::LeftDown);  // the load is over: the menu opens again
             EXPECT_EQ(menus(), 1);
         }
     }
 }
 
-TEST_F(ShellTray, TaskbarCreatedAddsTheIconAgainUntilExit) {
+TEST_F(ShellTray, ARestartedTaskbarGetsTheIconBackUntilExit) {
     Start("");
-    HeadlessWindow& window = Main();
-    window.SendTaskbarCreated();
-    ASSERT_EQ(platform.trayCalls.size(), 2u);
-    EXPECT_EQ(platform.trayCalls[1].first, ui::NIM_ADD);
-    EXPECT_TRUE(SameRecord(platform.trayCalls[1].second, platform.trayCalls[0].second));
+    platform.RestartTaskbar();
+    EXPECT_TRUE(IconInTray());
+    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray add"), 2);
 
     Exit();
-    const std::size_t calls = platform.trayCalls.size();
-    EXPECT_EQ(platform.trayCalls.back().first, ui::NIM_DELETE);
-    window.SendTaskbarCreated();
-    EXPECT_EQ(platform.trayCalls.size(), calls);
+    EXPECT_FALSE(IconInTray());
+    platform.RestartTaskbar();
+    EXPECT_FALSE(IconInTray());
+    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray add"), 2);
+    EXPECT_EQ(platform.menuItemsRun, std::vector<std::string>{"mnuExit"});
 }
 
 // Splash and timers ------------------------------------------------------------------------
@@ -368,7 +365,8 @@ TEST_F(ShellExit, PurgesDueDatesAndRewritesTheFile) {
     EXPECT_LT(Pos("tray delete"), Pos("close MainForm"));
     EXPECT_EQ(Closed(), (std::vector<std::string>{"AddNewTime", "AddNewYobi", "FrmAlart",
                                                   "FrmAllSch", "MainForm"}));
-    EXPECT_TRUE(SameRecord(platform.trayCalls.back().second, platform.trayCalls[0].second));
+    EXPECT_FALSE(IconInTray());
+    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray delete"), 1);
     EXPECT_TRUE(platform.Ended());
     EXPECT_EQ(platform.log.back(), "end");
 }
@@ -430,7 +428,7 @@ TEST_F(ShellExit, DuringTheSplashTheIconGoesAtOnceAndTheEndWaits) {
     platform.Advance(milliseconds(1000));
     Exit();
 
-    EXPECT_EQ(platform.trayCalls.back().first, ui::NIM_DELETE);
+    EXPECT_FALSE(IconInTray());
     EXPECT_EQ(platform.LiveWindows(), 1);  // only the splash
     EXPECT_TRUE(platform.Find("FrmOpening")->Visible());
 

@@ -65,7 +65,7 @@ class WindowsTest : public testing::Test {
     }
     void Menu(const char* item) {
         platform.chooseMenuItem = [item](const auto&) { return std::string(item); };
-        W("MainForm").SendMouseMove(516);
+        platform.MouseOnTray(ui::TrayMouse::RightDown);
     }
     Lines Items(std::string_view window, std::string_view list) {
         const ui::ListBox& box = W(window).GetListBox(list);

@@ -1,15 +1,14 @@
 #pragma once
 // The window system as the forms see it: windows built from declarative layouts, the classic
-// controls, timers, message boxes, the popup menu, the tray icon and a few process services.
+// controls, timers, message boxes, popup menus, the tray icon and a few process services.
 //
 // Two backends implement it: headless (platform/headless, for tests: in-memory controls, a
 // virtual clock, scripted answers) and win32 (platform/win32, the product). Forms never see a
 // window handle of their own; they hold typed references to controls and set handlers on them.
-#include <array>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -151,9 +150,6 @@ class Timer {
 
 // Windows --------------------------------------------------------------------------------
 
-// A handle value as the 32-bit tray record carries it.
-using Handle32 = std::uint32_t;
-
 class Window {
   public:
     virtual ~Window() = default;
@@ -169,26 +165,81 @@ class Window {
     virtual void Close() = 0;
     virtual bool Closed() const = 0;
 
-    virtual Label& GetLabel(std::string_view name) = 0;
-    virtual Button& GetButton(std::string_view name) = 0;
-    virtual TextBox& GetTextBox(std::string_view name) = 0;
-    virtual ListBox& GetListBox(std::string_view name) = 0;
-    virtual ComboBox& GetComboBox(std::string_view name) = 0;
+    // The layout's controls by name; a name the layout does not have, or a control of another
+    // kind, is a programming error (std::logic_error).
+    Label& GetLabel(std::string_view name) { return Get<Label>(name); }
+    Button& GetButton(std::string_view name) { return Get<Button>(name); }
+    TextBox& GetTextBox(std::string_view name) { return Get<TextBox>(name); }
+    ListBox& GetListBox(std::string_view name) { return Get<ListBox>(name); }
+    ComboBox& GetComboBox(std::string_view name) { return Get<ComboBox>(name); }
     // A timer that belongs to this window and dies with it.
     virtual Timer& AddTimer(std::string_view name, int intervalMs, bool enabled) = 0;
-
-    virtual Handle32 WindowHandle() const = 0;
-    virtual Handle32 IconHandle() const = 0;
 
     // Runs when the user presses the close box, before the window closes.
     std::function<void()> CloseBox;
     // Runs when the window closes, whether by its close box or by Close(), before it is
     // destroyed.
     std::function<void()> Unload;
-    // A mouse-move message; x in pixels. The tray icon's notifications arrive this way.
-    std::function<void(int x)> MouseMove;
-    // The task bar was (re)created: tray icons must be added again.
-    std::function<void()> TaskbarCreated;
+
+  protected:
+    // The control of that name, or nullptr.
+    virtual Control* FindControl(std::string_view name) = 0;
+
+  private:
+    template <typename T>
+    T& Get(std::string_view name) {
+        if (T* control = dynamic_cast<T*>(FindControl(name))) {
+            return *control;
+        }
+        throw std::logic_error("no such control: " + Caption() + " " + std::string(name));
+    }
+};
+
+// Popup menus ------------------------------------------------------------------------------
+
+enum class MenuItemKind { Command, Separator };
+
+struct MenuItem {
+    std::string name;     // "mnuExit"
+    std::string caption;  // "終了(&X)": & marks the access key
+    MenuItemKind kind = MenuItemKind::Command;
+    std::function<void()> Click;  // runs when the item is chosen, after the menu has closed
+};
+
+// The tray icon ----------------------------------------------------------------------------
+
+// A mouse event on the tray icon.
+enum class TrayMouse {
+    Move,
+    LeftDown,
+    LeftUp,
+    LeftDoubleClick,
+    RightDown,
+    RightUp,
+    RightDoubleClick,
+    MiddleDown,
+    MiddleUp,
+    MiddleDoubleClick,
+    Other,
+};
+
+// What the icon shows besides the program's icon picture.
+struct TrayIconData {
+    std::string tip;
+};
+
+// The program's icon in the notification area. It reports to the window it was made for, and
+// the platform keeps it in the tray while it is there, also across a restart of the task bar.
+class TrayIcon {
+  public:
+    virtual ~TrayIcon() = default;
+    // Puts the icon, with the window's icon picture and this tip, into the tray.
+    virtual void Add(const TrayIconData& data) = 0;
+    // Takes it out again; nothing happens when it is not there.
+    virtual void Delete() = 0;
+    virtual bool Present() const = 0;
+    // The user did something with the mouse on the icon.
+    std::function<void(TrayMouse)> MouseEvent;
 };
 
 // Platform services ----------------------------------------------------------------------
@@ -196,26 +247,6 @@ class Window {
 enum class Buttons { Ok, YesNo };  // Yes is the default button of YesNo
 enum class Icon { None, Information };
 enum class Answer { Ok, Yes, No };
-
-struct MenuItem {
-    std::string name;     // "mnuExit"
-    std::string caption;  // "-" makes a separator
-};
-
-// The 88-byte NOTIFYICONDATAA record of the first shell versions, field for field.
-struct TrayIconData {
-    std::uint32_t cbSize = 0;
-    Handle32 hWnd = 0;
-    std::uint32_t uID = 0;
-    std::uint32_t uFlags = 0;
-    std::uint32_t uCallbackMessage = 0;
-    Handle32 hIcon = 0;
-    std::array<char, 64> szTip{};  // ANSI code page
-};
-static_assert(sizeof(TrayIconData) == 88);
-
-inline constexpr std::uint32_t NIM_ADD = 0;
-inline constexpr std::uint32_t NIM_DELETE = 2;
 
 // The title of a message box that has none of its own.
 inline constexpr std::string_view ApplicationTitle = "Pelmora";
@@ -231,12 +262,12 @@ class Platform {
     virtual Answer MsgBox(std::string_view text, std::string_view title, Buttons buttons,
                           Icon icon) = 0;
 
-    // Shell_NotifyIconA; the result is not examined.
-    virtual void ShellNotifyIcon(std::uint32_t message, const TrayIconData& data) = 0;
+    // A tray icon that reports to `owner` (not yet in the tray).
+    virtual std::unique_ptr<TrayIcon> CreateTrayIcon(Window& owner) = 0;
     virtual void SetForegroundWindow(Window& window) = 0;
-    // Opens a popup menu at the mouse position and returns the item chosen, if any.
-    virtual std::optional<std::string> PopupMenu(Window& owner,
-                                                 const std::vector<MenuItem>& items) = 0;
+    // Opens a popup menu at the mouse position; when the user chooses an item, its Click runs
+    // once the menu has closed.
+    virtual void PopupMenu(Window& owner, const std::vector<MenuItem>& items) = 0;
 
     // True when another instance of the program is already running.
     virtual bool AnotherInstanceRunning() = 0;

@@ -1,8 +1,5 @@
 #include "shell/MainForm.h"
 
-#include <algorithm>
-
-#include "platform/text.h"
 #include "store/ScheduleReader.h"
 
 namespace pelmora {
@@ -11,9 +8,6 @@ namespace {
 constexpr std::string_view kAlreadyRunningText = "このアプリケーションは、即に起動しています。";
 constexpr std::string_view kAlreadyRunningTitle = "確認";
 constexpr std::string_view kTrayTip = "Pelmora!";
-
-constexpr int kLeftButtonDown = 513;   // WM_LBUTTONDOWN
-constexpr int kRightButtonDown = 516;  // WM_RBUTTONDOWN
 
 // A window the user closed is not created again only to be hidden.
 template <typename Form>
@@ -41,19 +35,17 @@ ui::WindowSpec MainForm::Layout() {
                           .inTaskbar = false};
 }
 
-const std::vector<ui::MenuItem>& MainForm::mnuPLMR() {
-    static const std::vector<ui::MenuItem> items = {
-        {"mnuShowAllSch", "アラームスケジュール一覧と追加・削除"},
-        {"mnuToday", "今日のアラームスケジュールを確認"},
-        {"mnuLine", "-"},
-        {"mnuExit", "終了(&X)"},
-    };
-    return items;
-}
-
 MainForm::MainForm(Module1& module, ui::Platform& platform)
     : Form(platform, Layout()),
       Timer1(window().AddTimer("Timer1", 1000, true)),
+      mnuPLMR{
+          {"mnuShowAllSch", "アラームスケジュール一覧と追加・削除", ui::MenuItemKind::Command,
+           [this] { mnuShowAllSch_Click(); }},
+          {"mnuToday", "今日のアラームスケジュールを確認", ui::MenuItemKind::Command,
+           [this] { mnuToday_Click(); }},
+          {"mnuLine", "-", ui::MenuItemKind::Separator, nullptr},
+          {"mnuExit", "終了(&X)", ui::MenuItemKind::Command, [this] { mnuExit_Click(); }},
+      },
       frmOpening(platform, Maker<FrmOpening>(platform)),
       addNewTime(platform,
                  [&platform, &module, this] {
@@ -74,16 +66,11 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
           platform,
           [&platform, &module] { return std::make_unique<FrmDaySch>(platform, module.Today); }),
       module_(module),
-      platform_(platform) {
+      platform_(platform),
+      trayIcon_(platform.CreateTrayIcon(window())) {
     Timer1.Tick = [this] { Timer1_Timer(); };
-    window().MouseMove = [this](int x) { Form_MouseMove(x); };
+    trayIcon_->MouseEvent = [this](ui::TrayMouse event) { Form_MouseMove(event); };
     window().Unload = [this] { Form_Unload(); };
-    // Explorer restarted: its new task bar has none of the old icons.
-    window().TaskbarCreated = [this] {
-        if (trayAdded_) {
-            platform_.ShellNotifyIcon(ui::NIM_ADD, module_.TrayIconData);
-        }
-    };
 }
 
 Path MainForm::ScheduleFilePath() const {
@@ -130,38 +117,16 @@ void MainForm::Form_Load() {
 }
 
 void MainForm::AddTrayIcon() {
-    ui::TrayIconData& d = module_.TrayIconData;
-    d.cbSize = sizeof(ui::TrayIconData);
-    d.hWnd = window().WindowHandle();
-    d.uID = 1;
-    d.uFlags = 7;              // NIF_MESSAGE | NIF_ICON | NIF_TIP
-    d.uCallbackMessage = 512;  // WM_MOUSEMOVE: notifications arrive as mouse moves
-    d.hIcon = window().IconHandle();
-    // The tip, its terminating NUL, and blanks to the end of the field.
-    d.szTip.fill(' ');
-    const std::string tip = Utf8ToCp932(kTrayTip);
-    std::copy(tip.begin(), tip.end(), d.szTip.begin());
-    d.szTip[tip.size()] = '\0';
-    platform_.ShellNotifyIcon(ui::NIM_ADD, d);
-    trayAdded_ = true;
+    module_.TrayIconData.tip = kTrayTip;
+    trayIcon_->Add(module_.TrayIconData);
 }
 
-void MainForm::Form_MouseMove(int x) {
-    if (loading_ || (x != kLeftButtonDown && x != kRightButtonDown)) {
+void MainForm::Form_MouseMove(ui::TrayMouse event) {
+    if (loading_ || (event != ui::TrayMouse::LeftDown && event != ui::TrayMouse::RightDown)) {
         return;
     }
     platform_.SetForegroundWindow(window());
-    const std::optional<std::string> chosen = platform_.PopupMenu(window(), mnuPLMR());
-    if (!chosen) {
-        return;
-    }
-    if (*chosen == "mnuShowAllSch") {
-        mnuShowAllSch_Click();
-    } else if (*chosen == "mnuToday") {
-        mnuToday_Click();
-    } else if (*chosen == "mnuExit") {
-        mnuExit_Click();
-    }
+    platform_.PopupMenu(window(), mnuPLMR);
 }
 
 void MainForm::Timer1_Timer() {
@@ -220,17 +185,13 @@ void MainForm::mnuExit_Click() {
     if (UpdateFile()) {
         platform_.MsgBox(WriteErrorText, WriteErrorTitle, ui::Buttons::Ok, ui::Icon::None);
     }
-    platform_.ShellNotifyIcon(ui::NIM_DELETE, module_.TrayIconData);
-    trayAdded_ = false;
+    trayIcon_->Delete();
     window().Close();
 }
 
 void MainForm::Form_Unload() {
     // After Exit the icon is gone already; after a refused second start it never existed.
-    if (trayAdded_) {
-        platform_.ShellNotifyIcon(ui::NIM_DELETE, module_.TrayIconData);
-        trayAdded_ = false;
-    }
+    trayIcon_->Delete();
     addNewTime.Close();
     addNewYobi.Close();
     frmAlart.Close();

@@ -22,14 +22,13 @@ namespace pelmora {
 class MainForm final : public ui::Form, public ScheduleHost {
   public:
     static ui::WindowSpec Layout();
-    static const std::vector<ui::MenuItem>& mnuPLMR();
 
     MainForm(Module1& module, ui::Platform& platform);
 
     // The whole start-up: single instance, splash, the other windows, the tray icon, the file.
     void Form_Load();
-    // Tray notifications arrive as mouse moves whose x is the icon's event code.
-    void Form_MouseMove(int x);
+    // The tray icon's mouse events: a press of the left or right button opens mnuPLMR.
+    void Form_MouseMove(ui::TrayMouse event);
     void Form_Unload();
     void Timer1_Timer();
 
@@ -48,6 +47,8 @@ class MainForm final : public ui::Form, public ScheduleHost {
     Path ScheduleFilePath() const;
 
     ui::Timer& Timer1;
+    // The tray menu: its items run the handlers below.
+    const std::vector<ui::MenuItem> mnuPLMR;
     FormSlot<FrmOpening> frmOpening;
     FormSlot<AddNewTime> addNewTime;
     FormSlot<AddNewYobi> addNewYobi;
@@ -60,9 +61,9 @@ class MainForm final : public ui::Form, public ScheduleHost {
 
     Module1& module_;
     ui::Platform& platform_;
+    std::unique_ptr<ui::TrayIcon> trayIcon_;
     AlarmTick tick_;
-    bool loading_ = false;    // the start-up is reading the file
-    bool trayAdded_ = false;  // the icon is in the tray
+    bool loading_ = false;  // the start-up is reading the file
 };
 
 }  // namespace pelmora

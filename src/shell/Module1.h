@@ -13,8 +13,8 @@ struct Module1 {
     // True while the add-date dialog is open after being filled; its pick handlers do nothing
     // while it is false.
     bool AddTimeActive = false;
-    // The tray icon as added at start-up; the same record removes it at exit.
-    ui::TrayIconData TrayIconData{};
+    // What the tray icon shows, set at start-up.
+    ui::TrayIconData TrayIconData;
 };
 
 }  // namespace pelmora

@@ -190,9 +190,8 @@ class HeadlessTimer final : public ui::Timer {
 
 // HeadlessWindow ----------------------------------------------------------------------------
 
-HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout,
-                               ui::Handle32 handle)
-    : platform_(platform), spec_(layout), handle_(handle) {
+HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout)
+    : platform_(platform), spec_(layout) {
     for (const ui::ControlSpec& c : spec_.controls) {
         controls_.emplace(c.name, MakeControl(c));
     }
@@ -252,30 +251,9 @@ void HeadlessWindow::Close() {
     platform_.Unregister(this);
 }
 
-template <typename T>
-T& HeadlessWindow::Get(std::string_view name) {
+ui::Control* HeadlessWindow::FindControl(std::string_view name) {
     const auto it = controls_.find(name);
-    T* control = it == controls_.end() ? nullptr : dynamic_cast<T*>(it->second.get());
-    if (!control) {
-        throw std::logic_error("no such control: " + spec_.name + "." + std::string(name));
-    }
-    return *control;
-}
-
-ui::Label& HeadlessWindow::GetLabel(std::string_view name) {
-    return Get<ui::Label>(name);
-}
-ui::Button& HeadlessWindow::GetButton(std::string_view name) {
-    return Get<ui::Button>(name);
-}
-ui::TextBox& HeadlessWindow::GetTextBox(std::string_view name) {
-    return Get<ui::TextBox>(name);
-}
-ui::ListBox& HeadlessWindow::GetListBox(std::string_view name) {
-    return Get<ui::ListBox>(name);
-}
-ui::ComboBox& HeadlessWindow::GetComboBox(std::string_view name) {
-    return Get<ui::ComboBox>(name);
+    return it == controls_.end() ? nullptr : it->second.get();
 }
 
 ui::Timer& HeadlessWindow::AddTimer(std::string_view, int intervalMs, bool enabled) {
@@ -324,10 +302,7 @@ void HeadlessWindow::PickEntry(std::string_view combo, int entry) {
 void HeadlessWindow::Type(std::string_view control, std::string_view text) {
     UserCanReach();
     platform_.Dispatch([&] {
-        const auto it = controls_.find(control);
-        if (auto* combo = it == controls_.end()
-                              ? nullptr
-                              : dynamic_cast<HeadlessComboBox*>(it->second.get())) {
+        if (auto* combo = dynamic_cast<HeadlessComboBox*>(FindControl(control))) {
             combo->UserType(text);
         } else {
             GetTextBox(control).SetText(text);
@@ -345,20 +320,31 @@ void HeadlessWindow::PressCloseBox() {
     });
 }
 
-void HeadlessWindow::SendMouseMove(int x) {
-    platform_.Dispatch([&] {
-        if (!closed_ && MouseMove) {
-            MouseMove(x);
-        }
-    });
+// HeadlessTrayIcon --------------------------------------------------------------------------
+
+HeadlessTrayIcon::HeadlessTrayIcon(HeadlessPlatform& platform, HeadlessWindow& owner)
+    : platform_(platform), owner_(owner) {
+    platform_.tray_ = this;
 }
 
-void HeadlessWindow::SendTaskbarCreated() {
-    platform_.Dispatch([&] {
-        if (!closed_ && TaskbarCreated) {
-            TaskbarCreated();
-        }
-    });
+HeadlessTrayIcon::~HeadlessTrayIcon() {
+    Delete();
+    if (platform_.tray_ == this) {
+        platform_.tray_ = nullptr;
+    }
+}
+
+void HeadlessTrayIcon::Add(const ui::TrayIconData& data) {
+    present_ = true;
+    tip_ = data.tip;
+    platform_.log.push_back("tray add");
+}
+
+void HeadlessTrayIcon::Delete() {
+    if (present_) {
+        present_ = false;
+        platform_.log.push_back("tray delete");
+    }
 }
 
 // HeadlessPlatform --------------------------------------------------------------------------
@@ -383,8 +369,7 @@ HeadlessPlatform::~HeadlessPlatform() = default;
 
 std::unique_ptr<ui::Window> HeadlessPlatform::CreateForm(const ui::WindowSpec& layout) {
     log.push_back("create " + layout.name);
-    nextHandle_ += 4;
-    return std::make_unique<HeadlessWindow>(*this, layout, nextHandle_);
+    return std::make_unique<HeadlessWindow>(*this, layout);
 }
 
 ui::Answer HeadlessPlatform::MsgBox(std::string_view text, std::string_view title,
@@ -403,19 +388,46 @@ ui::Answer HeadlessPlatform::MsgBox(std::string_view text, std::string_view titl
     return buttons == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::Ok;
 }
 
-void HeadlessPlatform::ShellNotifyIcon(std::uint32_t message, const ui::TrayIconData& data) {
-    log.push_back(message == ui::NIM_ADD ? "tray add" : "tray delete");
-    trayCalls.emplace_back(message, data);
+std::unique_ptr<ui::TrayIcon> HeadlessPlatform::CreateTrayIcon(ui::Window& owner) {
+    return std::make_unique<HeadlessTrayIcon>(*this, static_cast<HeadlessWindow&>(owner));
+}
+
+void HeadlessPlatform::MouseOnTray(ui::TrayMouse event) {
+    Dispatch([&] {
+        if (tray_ && tray_->Present() && !tray_->Owner().Closed() && tray_->MouseEvent) {
+            tray_->MouseEvent(event);
+        }
+    });
+}
+
+void HeadlessPlatform::RestartTaskbar() {
+    Dispatch([&] {
+        if (tray_ && tray_->Present() && !tray_->Owner().Closed()) {
+            log.push_back("tray add");
+        }
+    });
 }
 
 void HeadlessPlatform::SetForegroundWindow(ui::Window& window) {
     log.push_back("foreground " + static_cast<HeadlessWindow&>(window).Layout().name);
 }
 
-std::optional<std::string> HeadlessPlatform::PopupMenu(ui::Window&,
-                                                       const std::vector<ui::MenuItem>& items) {
+void HeadlessPlatform::PopupMenu(ui::Window&, const std::vector<ui::MenuItem>& items) {
     log.push_back("menu");
-    return chooseMenuItem ? chooseMenuItem(items) : std::nullopt;
+    const std::optional<std::string> chosen = chooseMenuItem ? chooseMenuItem(items) : std::nullopt;
+    if (!chosen) {
+        return;
+    }
+    const auto item = std::find_if(items.begin(), items.end(), [&](const ui::MenuItem& i) {
+        return i.name == *chosen && i.kind == ui::MenuItemKind::Command;
+    });
+    if (item == items.end()) {
+        throw std::logic_error("the menu has no item " + *chosen);
+    }
+    menuItemsRun.push_back(item->name);
+    if (item->Click) {
+        item->Click();
+    }
 }
 
 void HeadlessPlatform::PlayWave(const Path& wave) {
@@ -423,20 +435,11 @@ void HeadlessPlatform::PlayWave(const Path& wave) {
 }
 
 void HeadlessPlatform::Defer(std::function<void()> work) {
-    deferred_.push_back(std::move(work));
+    deferred_.Add(std::move(work));
 }
 
 void HeadlessPlatform::RunDeferred() {
-    if (eventDepth_ > 0) {
-        return;  // the event under way runs it when it ends
-    }
-    while (!deferred_.empty()) {
-        std::vector<std::function<void()>> batch;
-        batch.swap(deferred_);
-        for (auto& work : batch) {
-            work();
-        }
-    }
+    deferred_.RunIfIdle();
 }
 
 void HeadlessPlatform::Advance(std::chrono::milliseconds d) {

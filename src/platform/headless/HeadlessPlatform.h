@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/DeferredWork.h"
 #include "platform/ui.h"
 
 namespace pelmora::headless {
@@ -18,7 +19,7 @@ class HeadlessPlatform;
 
 class HeadlessWindow final : public ui::Window {
   public:
-    HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout, ui::Handle32 handle);
+    HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout);
     ~HeadlessWindow() override;
 
     // ui::Window
@@ -29,25 +30,16 @@ class HeadlessWindow final : public ui::Window {
     void PlaceTopmostAtOrigin() override;
     void Close() override;
     bool Closed() const override { return closed_; }
-    ui::Label& GetLabel(std::string_view name) override;
-    ui::Button& GetButton(std::string_view name) override;
-    ui::TextBox& GetTextBox(std::string_view name) override;
-    ui::ListBox& GetListBox(std::string_view name) override;
-    ui::ComboBox& GetComboBox(std::string_view name) override;
     ui::Timer& AddTimer(std::string_view name, int intervalMs, bool enabled) override;
-    ui::Handle32 WindowHandle() const override { return handle_; }
-    ui::Handle32 IconHandle() const override { return spec_.hasIcon ? handle_ + 1 : 0; }
 
     // What the user does. Each runs the deferred work afterwards, as the message loop would.
-    // While a message box is open they throw: the box is task-modal. (The tray icon's
-    // notifications, SendMouseMove, still arrive.)
+    // While a message box is open they throw: the box is task-modal. (The tray icon still
+    // reports: HeadlessPlatform::MouseOnTray.)
     void PressButton(std::string_view name);
     void SelectRow(std::string_view list, int row);
     void PickEntry(std::string_view combo, int entry);
     void Type(std::string_view control, std::string_view text);  // text box or combo text field
     void PressCloseBox();
-    void SendMouseMove(int x);
-    void SendTaskbarCreated();
 
     const ui::WindowSpec& Layout() const { return spec_; }
     bool Topmost() const { return topmost_; }
@@ -55,14 +47,14 @@ class HeadlessWindow final : public ui::Window {
     int Top() const { return top_; }
     const ui::ControlSpec* FindControlSpec(std::string_view name) const;
 
+  protected:
+    ui::Control* FindControl(std::string_view name) override;
+
   private:
-    template <typename T>
-    T& Get(std::string_view name);
     void UserCanReach() const;
 
     HeadlessPlatform& platform_;
     ui::WindowSpec spec_;
-    ui::Handle32 handle_;
     bool visible_ = false;
     bool closed_ = false;
     bool topmost_ = false;
@@ -94,6 +86,25 @@ class LoggingFiles final : public Files {
     std::vector<std::string>& log_;
 };
 
+// The tray icon as the user sees it: there or not, and its tip.
+class HeadlessTrayIcon final : public ui::TrayIcon {
+  public:
+    HeadlessTrayIcon(HeadlessPlatform& platform, HeadlessWindow& owner);
+    ~HeadlessTrayIcon() override;
+    void Add(const ui::TrayIconData& data) override;
+    void Delete() override;
+    bool Present() const override { return present_; }
+
+    const std::string& Tip() const { return tip_; }
+    HeadlessWindow& Owner() const { return owner_; }
+
+  private:
+    HeadlessPlatform& platform_;
+    HeadlessWindow& owner_;
+    bool present_ = false;
+    std::string tip_;
+};
+
 struct RecordedBox {
     std::string text;
     std::string title;
@@ -110,10 +121,9 @@ class HeadlessPlatform final : public ui::Platform {
     std::unique_ptr<ui::Window> CreateForm(const ui::WindowSpec& layout) override;
     ui::Answer MsgBox(std::string_view text, std::string_view title, ui::Buttons buttons,
                       ui::Icon icon) override;
-    void ShellNotifyIcon(std::uint32_t message, const ui::TrayIconData& data) override;
+    std::unique_ptr<ui::TrayIcon> CreateTrayIcon(ui::Window& owner) override;
     void SetForegroundWindow(ui::Window& window) override;
-    std::optional<std::string> PopupMenu(ui::Window& owner,
-                                         const std::vector<ui::MenuItem>& items) override;
+    void PopupMenu(ui::Window& owner, const std::vector<ui::MenuItem>& items) override;
     bool AnotherInstanceRunning() override { return anotherInstance; }
     Path AppFolder() const override { return appFolder; }
     const Clock& clock() const override { return clock_; }
@@ -134,17 +144,17 @@ class HeadlessPlatform final : public ui::Platform {
     // loop would run it, never inside a message box that the handler opened.
     template <typename F>
     void Dispatch(F&& handle) {
-        struct Depth {
-            HeadlessPlatform& p;
-            explicit Depth(HeadlessPlatform& platform) : p(platform) { ++p.eventDepth_; }
-            ~Depth() { --p.eventDepth_; }
-        };
-        {
-            const Depth depth(*this);
-            handle();
-        }
-        RunDeferred();
+        const ui::DeferredWork::EventScope event(deferred_);
+        handle();
     }
+
+    // The tray icon the program made (nullptr: none, or it is gone with its window).
+    HeadlessTrayIcon* Tray() const { return tray_; }
+    // The user does something with the mouse on the tray icon. Only an icon that is in the
+    // tray, of a window that is still open, reaches the program.
+    void MouseOnTray(ui::TrayMouse event);
+    // Explorer restarted: the platform puts the icons that were in the tray back.
+    void RestartTaskbar();
 
     // Live windows, newest last; nullptr when there is none of that name.
     HeadlessWindow* Find(std::string_view name) const;
@@ -155,10 +165,11 @@ class HeadlessPlatform final : public ui::Platform {
     // Scripts and records. By default a box is answered OK (Yes for Yes/No) and a menu closed
     // without a choice.
     std::function<ui::Answer(const RecordedBox&)> answerBox;
+    // Returns the name of the item to choose.
     std::function<std::optional<std::string>(const std::vector<ui::MenuItem>&)> chooseMenuItem;
     std::vector<RecordedBox> boxes;
     std::vector<std::string> log;
-    std::vector<std::pair<std::uint32_t, ui::TrayIconData>> trayCalls;
+    std::vector<std::string> menuItemsRun;  // the names of the menu items chosen, in order
     bool anotherInstance = false;
     Path appFolder = "C:/Pelmora";
     MemoryFiles& disk() { return disk_; }
@@ -166,6 +177,7 @@ class HeadlessPlatform final : public ui::Platform {
   private:
     friend class HeadlessWindow;
     friend class HeadlessTimer;
+    friend class HeadlessTrayIcon;
 
     void Register(HeadlessWindow* w);
     void Unregister(HeadlessWindow* w);
@@ -176,11 +188,10 @@ class HeadlessPlatform final : public ui::Platform {
     LoggingFiles files_{disk_, log};
     std::vector<HeadlessWindow*> windows_;
     std::vector<class HeadlessTimer*> timers_;
-    std::vector<std::function<void()>> deferred_;
-    ui::Handle32 nextHandle_ = 0x100;
+    ui::DeferredWork deferred_;
+    HeadlessTrayIcon* tray_ = nullptr;
     unsigned long long timerSequence_ = 0;
     bool ended_ = false;
-    int eventDepth_ = 0;
     int boxDepth_ = 0;
 };
 

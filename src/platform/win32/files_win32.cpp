@@ -4,33 +4,13 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/utf16.h"
 
 namespace pelmora {
 namespace {
 
-class Handle {
-  public:
-    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    HANDLE get() const { return h_; }
-    void Reset(HANDLE h) {
-        Close();
-        h_ = h;
-    }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        const HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
-    }
-
-  private:
-    HANDLE h_;
-};
+using win32::FileHandle;
 
 int LastError() {
     return static_cast<int>(GetLastError());
@@ -39,9 +19,9 @@ int LastError() {
 }  // namespace
 
 std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
-    Handle file(CreateFileW(win32::Widen(path.Utf8()).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(CreateFileW(win32::Widen(path.Utf8()).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return std::nullopt;
     }
@@ -68,7 +48,7 @@ std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view 
     // A name of our own beside the target, so the final move stays within one volume.
     const std::wstring target = win32::Widen(path.Utf8());
     std::wstring tempName;
-    Handle file;
+    FileHandle file;
     for (unsigned attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
         tempName = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
                    std::to_wstring(attempt) + L".tmp";
@@ -83,7 +63,7 @@ std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view 
     }
     // From here on a failure closes and removes the temporary file.
     struct TempGuard {
-        Handle& file;
+        FileHandle& file;
         const std::wstring& name;
         bool keep = false;
         ~TempGuard() {

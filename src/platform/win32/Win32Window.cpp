@@ -1,0 +1,292 @@
+#include "platform/win32/Win32Window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/win32/Dpi.h"
+#include "platform/win32/TrayIcon.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/utf16.h"
+
+namespace pelmora::win32 {
+
+// The drop-down part of a combo box, below its text field, in pixels at 96 dpi.
+constexpr int kComboListHeight = 200;
+
+// A window timer (WM_TIMER to its window, by id).
+class Win32Timer final : public ui::Timer {
+  public:
+    Win32Timer(HWND owner, UINT_PTR id, int interval, bool enabled)
+        : owner_(owner), id_(id), interval_(interval) {
+        SetEnabled(enabled);
+    }
+    ~Win32Timer() override { Stop(); }
+    int Interval() const override { return interval_; }
+    void SetInterval(int ms) override {
+        interval_ = ms;
+        if (enabled_) {
+            Start();
+        }
+    }
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool enabled) override {
+        enabled_ = enabled;
+        if (enabled_) {
+            Start();  // SetTimer on a running timer starts its interval again
+        } else {
+            Stop();
+        }
+    }
+    void Fire() {
+        if (enabled_ && Tick) {
+            Tick();
+        }
+    }
+    // The window is going: the timer stops for good.
+    void Orphan() {
+        Stop();
+        owner_ = nullptr;
+    }
+
+  private:
+    void Start() {
+        if (owner_ && interval_ > 0) {
+            SetTimer(owner_, id_, static_cast<UINT>(interval_), nullptr);
+        } else {
+            Stop();
+        }
+    }
+    void Stop() {
+        if (owner_) {
+            KillTimer(owner_, id_);
+        }
+    }
+
+    HWND owner_;
+    UINT_PTR id_;
+    int interval_;
+    bool enabled_ = false;
+};
+
+DWORD Win32Window::Style() const {
+    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+}
+
+DWORD Win32Window::ExStyle() const {
+    DWORD ex = WS_EX_CONTROLPARENT;
+    if (spec_.border == ui::Border::FixedDialog) {
+        ex |= WS_EX_DLGMODALFRAME;
+    }
+    if (!spec_.inTaskbar) {
+        ex |= WS_EX_TOOLWINDOW;
+    }
+    return ex;
+}
+
+RECT Win32Window::FrameFor(UINT dpi) const {
+    RECT r{0, 0, TwipsToPixels(spec_.clientWidth, dpi), TwipsToPixels(spec_.clientHeight, dpi)};
+    AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
+    return r;
+}
+
+Win32Window::Win32Window(Win32Platform& platform, const ui::WindowSpec& layout)
+    : platform_(platform), spec_(layout) {
+    const UINT dpi = DpiOf(nullptr);
+    const RECT frame = FrameFor(dpi);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    int x = CW_USEDEFAULT;
+    int y = CW_USEDEFAULT;
+    if (spec_.centred) {
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        x = work.left + (work.right - work.left - width) / 2;
+        y = work.top + (work.bottom - work.top - height) / 2;
+    }
+    // The window procedure takes the handle over from WM_NCCREATE on.
+    if (!CreateWindowExW(ExStyle(), Win32Platform::kFormClass, Widen(spec_.caption).c_str(),
+                         Style(), x, y, width, height, nullptr, nullptr, platform_.Instance(),
+                         this)) {
+        window_.Release();  // the system has destroyed whatever it had made
+        throw std::runtime_error("CreateWindowExW failed for " + spec_.name);
+    }
+    platform_.FormCreated();
+    if (spec_.hasIcon) {
+        const auto icon = reinterpret_cast<LPARAM>(platform_.AppIcon());
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, icon);
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, icon);
+    }
+    CreateControls();
+    Layout(DpiOf(hwnd()));
+}
+
+Win32Window::~Win32Window() {
+    if (trayIcon_) {
+        trayIcon_->OwnerGone();
+    }
+    Destroy();
+}
+
+void Win32Window::Destroy() {
+    for (auto& [id, timer] : timers_) {
+        timer->Orphan();
+    }
+    if (window_) {
+        SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+        window_.Reset();
+        platform_.FormDestroyed();
+    }
+}
+
+void Win32Window::Close() {
+    if (!window_ || unloading_) {
+        return;
+    }
+    unloading_ = true;
+    if (Unload) {
+        Unload();
+    }
+    Destroy();
+}
+
+void Win32Window::Show() {
+    if (window_) {
+        ShowWindow(hwnd(), SW_SHOW);
+        SetForegroundWindow(hwnd());
+    }
+}
+
+void Win32Window::Hide() {
+    if (window_) {
+        ShowWindow(hwnd(), SW_HIDE);
+    }
+}
+
+bool Win32Window::Visible() const {
+    return window_ && IsWindowVisible(hwnd());
+}
+
+void Win32Window::PlaceTopmostAtOrigin() {
+    if (window_) {
+        SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
+}
+
+ui::Control* Win32Window::FindControl(std::string_view name) {
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : &it->second->Interface();
+}
+
+void Win32Window::CreateControls() {
+    // Creation order is the focus order: tab stops by their index, then the rest.
+    std::vector<const ui::ControlSpec*> order;
+    for (const ui::ControlSpec& c : spec_.controls) {
+        order.push_back(&c);
+    }
+    std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
+        const int ka = a->tabIndex < 0 ? INT_MAX : a->tabIndex;
+        const int kb = b->tabIndex < 0 ? INT_MAX : b->tabIndex;
+        return ka < kb;
+    });
+    for (const ui::ControlSpec* c : order) {
+        controls_.emplace(c->name,
+                          CreateControl(hwnd(), platform_.Instance(), *c, platform_.AppIcon()));
+    }
+}
+
+// Places every control from its twips at the given DPI and gives it its font.
+void Win32Window::Layout(UINT dpi) {
+    for (auto& [name, control] : controls_) {
+        const ui::Rect& r = control->layout().rect;
+        int height = TwipsToPixels(r.height, dpi);
+        if (control->layout().kind == ui::ControlKind::ComboBox) {
+            height += ScaleFrom96(kComboListHeight, dpi);
+        }
+        SetWindowPos(control->hwnd(), nullptr, TwipsToPixels(r.left, dpi),
+                     TwipsToPixels(r.top, dpi), TwipsToPixels(r.width, dpi), height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        control->ApplyFont(dpi);
+    }
+}
+
+ui::Timer& Win32Window::AddTimer(std::string_view, int intervalMs, bool enabled) {
+    const UINT_PTR id = nextTimerId_++;
+    auto timer = std::make_unique<Win32Timer>(hwnd(), id, intervalMs, enabled);
+    Win32Timer& ref = *timer;
+    timers_.emplace(id, std::move(timer));
+    return ref;
+}
+
+LRESULT CALLBACK Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<Win32Window*>(reinterpret_cast<const CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_.Reset(hwnd);
+    }
+    auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->Handle(hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT Win32Window::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    // Work deferred by a handler runs when the outermost event is over, not when a message box
+    // or menu inside that handler dispatches further events.
+    const ui::DeferredWork::EventScope event(platform_.Deferred());
+    if (msg == platform_.TaskbarCreatedMessage() && msg != 0) {
+        if (trayIcon_) {
+            trayIcon_->TaskbarCreated();
+        }
+        return 0;
+    }
+    switch (msg) {
+        case WM_COMMAND:
+            if (ControlBase* control = ControlBase::Of(reinterpret_cast<HWND>(lp))) {
+                control->Notify(HIWORD(wp));
+            }
+            return 0;
+        case WM_TIMER: {
+            const auto it = timers_.find(wp);
+            if (it != timers_.end()) {
+                it->second->Fire();
+            }
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            // The tray icon's notifications: the mouse event stands where x would.
+            if (trayIcon_) {
+                trayIcon_->Notified(GET_X_LPARAM(lp));
+            }
+            return 0;
+        case WM_CLOSE:
+            if (CloseBox) {
+                CloseBox();
+            }
+            Close();
+            return 0;
+        case WM_CTLCOLORLISTBOX: {
+            const ControlBase* control = ControlBase::Of(reinterpret_cast<HWND>(lp));
+            if (control && control->layout().buttonFaceBackground) {
+                SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        }
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout(HIWORD(wp));
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace pelmora::win32
