@@ -1,5 +1,6 @@
 #include "windows/AddNewTime.h"
 
+#include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
 #include "windows/AddSchedule.h"
 #include "windows/ScheduleLines.h"
@@ -148,7 +149,7 @@ void AddNewTime::Cb_set_Click() {
             return Warn(kDuplicateText, "");
         }
     }
-    const std::string name = StoredName(TrimBlanks(TxtTimeTag.Text()));
+    const std::string name = SafeName(TrimBlanks(TxtTimeTag.Text()));
     tables_.AppendDate({name, when});
     if (!SaveNewEntry(platform_, host_, [this] { tables_.RemoveDate(tables_.DateCount()); })) {
         return;  // the dialog stays open with its contents, to try again

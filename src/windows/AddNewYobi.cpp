@@ -3,6 +3,7 @@
 #include <array>
 
 #include "alarm/AlarmTick.h"
+#include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
 #include "store/WeekdayCode.h"
 #include "windows/AddSchedule.h"
@@ -118,7 +119,7 @@ void AddNewYobi::Cb_set_Click() {
         }
     }
     // The name is stored as typed, blanks and all.
-    const WeekdaySchedule entry{StoredName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
+    const WeekdaySchedule entry{SafeName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
     tables_.AppendWeekday(entry);
     if (!SaveNewEntry(platform_, host_,
                       [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); })) {

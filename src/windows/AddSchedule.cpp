@@ -14,18 +14,6 @@ ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex) 
             .tabIndex = tabIndex};
 }
 
-std::string StoredName(std::string_view typed) {
-    std::string name;
-    for (char c : typed) {
-        if (c == ',') {
-            name += "，";
-        } else {
-            name += c;
-        }
-    }
-    return name;
-}
-
 std::optional<int> SelectedNumber(const ui::ComboBox& box) {
     const int index = box.ListIndex();
     if (index < 0) {

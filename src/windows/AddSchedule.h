@@ -22,10 +22,6 @@ inline constexpr std::string_view kAddedTitle = "新規追加完了";
 // A drop-down box of the dialogs' row of boxes.
 ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex);
 
-// The name as the file will keep it: the file has no escape for a comma, so a comma becomes
-// the full-width "，" here already, and the user sees what is stored.
-std::string StoredName(std::string_view typed);
-
 // The number of a combo box's selected entry; nothing when no entry is selected or the entry
 // is not a signed 16-bit number.
 std::optional<int> SelectedNumber(const ui::ComboBox& box);
