@@ -27,10 +27,14 @@ std::string_view TagtoYobi(std::string_view st) {
                                : kWeekdayTexts[static_cast<std::size_t>(n - 1)];
 }
 
+std::string WeekdayLabel(std::string_view code) {
+    return TrimBlanks(TagtoYobi(code));
+}
+
 std::string DayPhrase(std::string_view code) {
     const bool everyDay = code == "EVD";
     std::string phrase = everyDay ? "" : "毎週";
-    phrase += TrimBlanks(TagtoYobi(code));
+    phrase += WeekdayLabel(code);
     if (!everyDay) {
         phrase += "曜日";
     }

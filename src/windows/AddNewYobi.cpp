@@ -1,7 +1,5 @@
 #include "windows/AddNewYobi.h"
 
-#include <array>
-
 #include "alarm/AlarmTick.h"
 #include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
@@ -13,10 +11,6 @@ namespace pelmora {
 namespace {
 
 constexpr std::string_view kPickWeekdayText = "曜日はリストから選んでください。";
-
-// The weekday box's entries; entry n - 1 stands for the code numbered n.
-constexpr std::array<std::string_view, 11> kWeekdayEntries = {
-    "日", "月", "火", "水", "木", "金", "土", "月～金", "土日", "毎日", "月～土"};
 
 }  // namespace
 
@@ -74,8 +68,9 @@ void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
     FillNumbers(CmbYbHr, 0, 23, static_cast<int>(time.hours().count()));
     FillNumbers(CmbYbMin, 0, 59, static_cast<int>(time.minutes().count()));
     CmbYobi.Clear();
-    for (std::string_view entry : kWeekdayEntries) {
-        CmbYobi.AddItem(entry);
+    // Entry n - 1 stands for the code numbered n.
+    for (std::string_view code : WeekdayCodes) {
+        CmbYobi.AddItem(WeekdayLabel(code));
     }
     SelectToday();
 }
