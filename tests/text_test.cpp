@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -83,6 +84,44 @@ TEST(Cp932Text, UnrepresentableCharactersBecomeOneQuestionMark) {
     // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932) << ::testing::PrintToString(c.utf8);
+    }
+}
+
+// The characters of a text as Utf8CharLength steps through it.
+std::vector<std::string> Pieces(std::string_view s) {
+    std::vector<std::string> pieces;
+    for (std::size_t i = 0; i < s.size(); i += Utf8CharLength(s, i)) {
+        pieces.emplace_back(s.substr(i, Utf8CharLength(s, i)));
+    }
+    return pieces;
+}
+
+TEST(Utf8CharLength, WellFormedSequencesAreOneCharacterEveryOtherByteIsOne) {
+    using P = std::vector<std::string>;
+    // clang-format off
+    const std::pair<std::string, P> cases[] = {
+        {"", {}}, {"a", {"a"}}, {"a会b", {"a", "会", "b"}}, {"é😀", {"é", "😀"}},
+        // The first and last code of each length; the codes around the surrogates.
+        {"\x7F\xC2\x80\xDF\xBF", {"\x7F", "\xC2\x80", "\xDF\xBF"}},
+        {"\xE0\xA0\x80\xEF\xBF\xBF", {"\xE0\xA0\x80", "\xEF\xBF\xBF"}},
+        {"\xED\x9F\xBF\xEE\x80\x80", {"\xED\x9F\xBF", "\xEE\x80\x80"}},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", {"\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}},
+        // Stray continuation bytes, and bytes that never start a sequence.
+        {"\x80\xBF", {"\x80", "\xBF"}}, {"\xC0\xC1\xF5\xFF", {"\xC0", "\xC1", "\xF5", "\xFF"}},
+        // Cut short by the end, or by a byte that does not continue it.
+        {"\xC3", {"\xC3"}}, {"\xE4\xBC", {"\xE4", "\xBC"}},
+        {"\xF0\x9F\x98", {"\xF0", "\x9F", "\x98"}},
+        {"\xE4\xBC" "a", {"\xE4", "\xBC", "a"}}, {"\xE4会", {"\xE4", "会"}},
+        // Overlong forms, surrogates, beyond U+10FFFF.
+        {"\xC1\xBF", {"\xC1", "\xBF"}}, {"\xE0\x9F\xBF", {"\xE0", "\x9F", "\xBF"}},
+        {"\xF0\x8F\xBF\xBF", {"\xF0", "\x8F", "\xBF", "\xBF"}},
+        {"\xED\xA0\x80", {"\xED", "\xA0", "\x80"}},
+        {"\xF4\x90\x80\x80", {"\xF4", "\x90", "\x80", "\x80"}},
+        {"\xF5\x80\x80\x80", {"\xF5", "\x80", "\x80", "\x80"}},
+    };
+    // clang-format on
+    for (const auto& [text, pieces] : cases) {
+        EXPECT_EQ(Pieces(text), pieces) << ::testing::PrintToString(text);
     }
 }
 
