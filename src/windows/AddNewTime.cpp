@@ -1,5 +1,6 @@
 #include "windows/AddNewTime.h"
 
+#include "store/Calendar.h"
 #include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
 #include "windows/AddSchedule.h"
@@ -12,18 +13,6 @@ constexpr std::string_view kPastText = "過去のスケジュールは追加で�
 constexpr int kFebruary = 2;
 
 }  // namespace
-
-bool IsLeapYear(int year) {
-    return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
-}
-
-int MonthLength(int year, int month) {
-    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == kFebruary) {
-        return IsLeapYear(year) ? 29 : 28;
-    }
-    return kDays[(month - 1) % 12];
-}
 
 ui::WindowSpec AddNewTime::Layout() {
     using ui::ButtonAt;
@@ -83,7 +72,7 @@ void AddNewTime::SetUpTimeCmb(std::chrono::local_seconds now) {
     const year_month_day today{floor<days>(now)};
     const int year = static_cast<int>(today.year());
     const int month = static_cast<int>(static_cast<unsigned>(today.month()));
-    const hh_mm_ss time{now - floor<days>(now)};
+    const hh_mm_ss time{TimeOfDayOf(now)};
     // The years from this one on, so a date can always be chosen, whatever the year.
     FillNumbers(CmbYr, year, std::min(year + kYearsOffered - 1, std::max(year, kLastYear)), year);
     FillNumbers(CmbMt, 1, 12, month);

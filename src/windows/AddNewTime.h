@@ -14,10 +14,6 @@ namespace pelmora {
 inline constexpr int kYearsOffered = 11;
 inline constexpr int kLastYear = 2100;
 
-bool IsLeapYear(int year);
-// Days in a month of a year (February by IsLeapYear).
-int MonthLength(int year, int month);
-
 class AddNewTime final : public ui::Form {
   public:
     static ui::WindowSpec Layout();

@@ -1,6 +1,6 @@
 #include "windows/AddNewYobi.h"
 
-#include "alarm/AlarmTick.h"
+#include "store/Calendar.h"
 #include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
 #include "store/WeekdayCode.h"
@@ -63,8 +63,7 @@ AddNewYobi::AddNewYobi(ui::Platform& platform, ScheduleTables& tables, ScheduleH
 }
 
 void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
-    using namespace std::chrono;
-    const hh_mm_ss time{now - floor<days>(now)};
+    const std::chrono::hh_mm_ss time{TimeOfDayOf(now)};
     FillNumbers(CmbYbHr, 0, 23, static_cast<int>(time.hours().count()));
     FillNumbers(CmbYbMin, 0, 59, static_cast<int>(time.minutes().count()));
     CmbYobi.Clear();

@@ -77,10 +77,6 @@ std::string FormatJapaneseTime(seconds timeOfDay) {
                   static_cast<long>(t.minutes().count()));
 }
 
-seconds TimeOfDayOf(local_seconds t) {
-    return t - floor<days>(t);
-}
-
 std::string DateListLine(const DateSchedule& e) {
     return FitSchName(e.Name) + "\t" + FormatListDateTime(e.DateTime);
 }
