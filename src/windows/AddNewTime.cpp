@@ -110,16 +110,9 @@ void AddNewTime::CmbMt_Click() {
     RefillDays(MonthLength(year, *month));
 }
 
-void AddNewTime::Warn(std::string_view text, std::string_view title) {
-    platform_.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
-}
-
 void AddNewTime::Cb_set_Click() {
-    if (TablesFull(tables_)) {
-        return Warn(kCapacityText, "");
-    }
-    if (TrimBlanks(TxtTimeTag.Text()).empty()) {
-        return Warn(kNameText, kWarningTitle);
+    if (!CheckRoomAndName(platform_, tables_, TxtTimeTag.Text())) {
+        return;
     }
     const auto year = SelectedNumber(CmbYr);
     const auto month = SelectedNumber(CmbMt);
@@ -127,30 +120,24 @@ void AddNewTime::Cb_set_Click() {
     const auto hour = SelectedNumber(CmbHr);
     const auto minute = SelectedNumber(CmbMin);
     if (!year || !month || !day || !hour || !minute || *month < 1 || *month > 12) {
-        return Warn(kInvalidNumberText, kWarningTitle);
+        return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }
     const auto when = MakeLocalTime(*year, *month, *day, *hour, *minute);
     if (when < platform_.clock().Now()) {
-        return Warn(kPastText, kWarningTitle);
+        return Warn(platform_, kPastText, kWarningTitle);
     }
     for (std::int16_t k = 1; k <= tables_.DateCount(); ++k) {
         if (tables_.Date(k).DateTime == when) {
-            return Warn(kDuplicateText, "");
+            return Warn(platform_, kDuplicateText, "");
         }
     }
     const std::string name = SafeName(TrimBlanks(TxtTimeTag.Text()));
     tables_.AppendDate({name, when});
-    if (!SaveNewEntry(platform_, host_, [this] { tables_.RemoveDate(tables_.DateCount()); })) {
-        return;  // the dialog stays open with its contents, to try again
+    if (FinishAddition(
+            platform_, host_, window(), [this] { tables_.RemoveDate(tables_.DateCount()); }, name,
+            FormatJapaneseDateTime(when))) {
+        active_ = false;
     }
-    Warn(std::string(kAddedText) + "\n\n" + name + "\n" + FormatJapaneseDateTime(when),
-         kAddedTitle);
-    if (window().Closed()) {
-        return;  // the program was ended while the confirmation was open
-    }
-    host_.mnuShowAllSch_Click();
-    window().Hide();
-    active_ = false;
 }
 
 void AddNewTime::Cb_cancel_Click() {

@@ -39,7 +39,6 @@ class AddNewTime final : public ui::Form {
     void Cb_set_Click();
     void Cb_cancel_Click();
     void RefillDays(int length);
-    void Warn(std::string_view text, std::string_view title);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;

@@ -2,7 +2,6 @@
 
 #include "store/Calendar.h"
 #include "store/ScheduleWriter.h"
-#include "store/TextMeasure.h"
 #include "store/WeekdayCode.h"
 #include "windows/AddSchedule.h"
 #include "windows/ScheduleLines.h"
@@ -79,20 +78,13 @@ void AddNewYobi::SelectToday() {
 }
 
 void AddNewYobi::CmbYobi_Change() {
-    Warn(kPickWeekdayText, kWarningTitle);
+    Warn(platform_, kPickWeekdayText, kWarningTitle);
     SelectToday();
 }
 
-void AddNewYobi::Warn(std::string_view text, std::string_view title) {
-    platform_.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
-}
-
 void AddNewYobi::Cb_set_Click() {
-    if (TablesFull(tables_)) {
-        return Warn(kCapacityText, "");
-    }
-    if (TrimBlanks(TxtYobiTag.Text()).empty()) {
-        return Warn(kNameText, kWarningTitle);
+    if (!CheckRoomAndName(platform_, tables_, TxtYobiTag.Text())) {
+        return;
     }
     if (CmbYobi.ListIndex() < 0) {
         SelectToday();
@@ -101,7 +93,7 @@ void AddNewYobi::Cb_set_Click() {
     const auto hour = SelectedNumber(CmbYbHr);
     const auto minute = SelectedNumber(CmbYbMin);
     if (p < 0 || !hour || !minute) {
-        return Warn(kInvalidNumberText, kWarningTitle);
+        return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }
     const std::chrono::seconds time = std::chrono::hours{*hour} + std::chrono::minutes{*minute};
     // Only the same code at the same time is a double booking: "MON" and "WKD" at 7:00 may
@@ -109,24 +101,15 @@ void AddNewYobi::Cb_set_Click() {
     for (std::int16_t k = 1; k <= tables_.WeekdayCount(); ++k) {
         const WeekdaySchedule& e = tables_.Weekday(k);
         if (e.TimeOfDay == time && WeekDayString(e.Code) == p + 1) {
-            return Warn(kDuplicateText, "");
+            return Warn(platform_, kDuplicateText, "");
         }
     }
     // The name is stored as typed, blanks and all.
     const WeekdaySchedule entry{SafeName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
     tables_.AppendWeekday(entry);
-    if (!SaveNewEntry(platform_, host_,
-                      [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); })) {
-        return;  // the dialog stays open with its contents, to try again
-    }
-    Warn(std::string(kAddedText) + "\n\n" + entry.Name + "\n" + DayPhrase(entry.Code) + " " +
-             FormatJapaneseTime(time),
-         kAddedTitle);
-    if (window().Closed()) {
-        return;  // the program was ended while the confirmation was open
-    }
-    host_.mnuShowAllSch_Click();
-    window().Hide();
+    FinishAddition(
+        platform_, host_, window(), [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); },
+        entry.Name, DayPhrase(entry.Code) + " " + FormatJapaneseTime(time));
 }
 
 void AddNewYobi::Cb_cancel_Click() {
