@@ -148,15 +148,14 @@ TEST(Cp932Text, EveryCodeDecodesAndReencodesAlike) {
             ++moved;
         }
     };
-    auto isLead = [](unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
     for (unsigned b = 0; b < 256; ++b) {
-        if (!isLead(b)) {
+        if (!IsLeadByte(static_cast<unsigned char>(b))) {
             visit(std::string(1, static_cast<char>(b)));
         }
     }
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-            if (isLead(lead) && trail != 0x7F) {
+            if (IsLeadByte(static_cast<unsigned char>(lead)) && trail != 0x7F) {
                 visit({static_cast<char>(lead), static_cast<char>(trail)});
             }
         }
