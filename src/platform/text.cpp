@@ -112,7 +112,11 @@ std::string Utf8ToCp932(std::string_view utf8) {
     // and it becomes one "?" like any character that code page 932 lacks.
     for (std::size_t i = 0; i < utf8.size();) {
         const std::size_t n = Utf8CharLength(utf8, i);
-        out += EncodeExactly(utf8.substr(i, n), piece) ? piece : std::string(1, '?');
+        if (EncodeExactly(utf8.substr(i, n), piece)) {
+            out += piece;
+        } else {
+            out += '?';
+        }
         i += n;
     }
     return out;
