@@ -206,6 +206,15 @@ TEST(DateDialogRefill, MonthAndYearPicksRefillTheDays) {
     }
 }
 
+TEST(DateDialogRefill, TheCenturyYearIsCommon) {
+    App app(At(2096, 2, 29, 9, 0));
+    HeadlessWindow& w = app.OpenDate();
+    app.Pick(w, "CmbYr", 2100);
+    EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-28 @28");
+    app.Pick(w, "CmbYr", 2096);
+    EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-29 @28");
+}
+
 TEST(DateDialogRefill, WithoutASelectionTakesDayOneAndACommonYear) {
     App app(kNow);
     HeadlessWindow& w = app.OpenDate();

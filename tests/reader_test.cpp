@@ -179,11 +179,23 @@ TEST(ConvLine, MessagesShowTheLineWithoutBlanks) {
 
 TEST(ConvLine, OverlongLinesAreReadFailures) {
     const std::string tail = ",MON,7,0";
+    // Characters, not bytes: "会" is three bytes of UTF-8 and "😀" four.
+    const auto repeat = [](std::string_view s, std::size_t n) {
+        std::string out;
+        for (std::size_t i = 0; i < n; ++i) {
+            out += s;
+        }
+        return out;
+    };
     const std::pair<std::string, LineOutcome> cases[] = {
         {std::string(32767, 'a'), LineOutcome::Ignored},
         {std::string(32768, 'a'), LineOutcome::ReadFailure},
         {std::string(32767 - tail.size(), 'a') + tail, LineOutcome::ReadFailure},
         {std::string(32766 - tail.size(), 'a') + tail, LineOutcome::Added},
+        {repeat("会", 32767), LineOutcome::Ignored},
+        {repeat("会", 32768), LineOutcome::ReadFailure},
+        {repeat("会", 32767 - tail.size()) + tail, LineOutcome::ReadFailure},
+        {repeat("😀", 32766 - tail.size()) + tail, LineOutcome::Added},
     };
     for (const auto& [line, outcome] : cases) {
         ScheduleTables t;

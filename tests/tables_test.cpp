@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "store/ScheduleTables.h"
@@ -74,6 +75,37 @@ TEST(ScheduleTables, RemovingFromTheMiddleKeepsTheOrder) {
     EXPECT_EQ(t.Date(5), DateSchedule{});
     EXPECT_EQ(t.Weekday(5), WeekdaySchedule{});
     EXPECT_EQ(t.DateCount(), 4);
+}
+
+// Both sorts keep the table order of entries with equal keys. std::sort puts up to 16 entries in
+// order by insertion, which happens to keep that order too; beyond 16 it partitions, which does
+// not. Hence 40 entries on three keys, taking turns.
+TEST(ScheduleTables, SortsKeepTheTableOrderOfEqualKeys) {
+    // Key 0 sorts last, key 1 first, in both tables.
+    const std::chrono::local_seconds times[] = {At(2027, 1, 1, 9, 0), At(2026, 12, 31, 23, 59),
+                                                At(2027, 1, 1, 8, 0)};
+    const char* codes[] = {"WKD", "SUN", "MON"};  // numbers 8, 1, 2
+    ScheduleTables t;
+    std::vector<std::string> expected;
+    for (const int key : {1, 2, 0}) {
+        for (int i = key; i < 40; i += 3) {
+            expected.push_back(std::to_string(i));
+        }
+    }
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_TRUE(t.AppendDate({std::to_string(i), times[i % 3]}));
+        EXPECT_TRUE(t.AppendWeekday({std::to_string(i), codes[i % 3], Hm(i % 24, 0)}));
+    }
+
+    t.SortDatesByDateTime();
+    t.SortWeekdaysByCode();
+    std::vector<std::string> dates, weekdays;
+    for (std::int16_t k = 1; k <= 40; ++k) {
+        dates.push_back(t.Date(k).Name);
+        weekdays.push_back(t.Weekday(k).Name);
+    }
+    EXPECT_EQ(dates, expected);
+    EXPECT_EQ(weekdays, expected);
 }
 
 }  // namespace

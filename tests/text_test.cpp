@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -86,6 +87,44 @@ TEST(Cp932Text, UnrepresentableCharactersBecomeOneQuestionMark) {
     }
 }
 
+// The characters of a text as Utf8CharLength steps through it.
+std::vector<std::string> Pieces(std::string_view s) {
+    std::vector<std::string> pieces;
+    for (std::size_t i = 0; i < s.size(); i += Utf8CharLength(s, i)) {
+        pieces.emplace_back(s.substr(i, Utf8CharLength(s, i)));
+    }
+    return pieces;
+}
+
+TEST(Utf8CharLength, WellFormedSequencesAreOneCharacterEveryOtherByteIsOne) {
+    using P = std::vector<std::string>;
+    // clang-format off
+    const std::pair<std::string, P> cases[] = {
+        {"", {}}, {"a", {"a"}}, {"a会b", {"a", "会", "b"}}, {"é😀", {"é", "😀"}},
+        // The first and last code of each length; the codes around the surrogates.
+        {"\x7F\xC2\x80\xDF\xBF", {"\x7F", "\xC2\x80", "\xDF\xBF"}},
+        {"\xE0\xA0\x80\xEF\xBF\xBF", {"\xE0\xA0\x80", "\xEF\xBF\xBF"}},
+        {"\xED\x9F\xBF\xEE\x80\x80", {"\xED\x9F\xBF", "\xEE\x80\x80"}},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", {"\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}},
+        // Stray continuation bytes, and bytes that never start a sequence.
+        {"\x80\xBF", {"\x80", "\xBF"}}, {"\xC0\xC1\xF5\xFF", {"\xC0", "\xC1", "\xF5", "\xFF"}},
+        // Cut short by the end, or by a byte that does not continue it.
+        {"\xC3", {"\xC3"}}, {"\xE4\xBC", {"\xE4", "\xBC"}},
+        {"\xF0\x9F\x98", {"\xF0", "\x9F", "\x98"}},
+        {"\xE4\xBC" "a", {"\xE4", "\xBC", "a"}}, {"\xE4会", {"\xE4", "会"}},
+        // Overlong forms, surrogates, beyond U+10FFFF.
+        {"\xC1\xBF", {"\xC1", "\xBF"}}, {"\xE0\x9F\xBF", {"\xE0", "\x9F", "\xBF"}},
+        {"\xF0\x8F\xBF\xBF", {"\xF0", "\x8F", "\xBF", "\xBF"}},
+        {"\xED\xA0\x80", {"\xED", "\xA0", "\x80"}},
+        {"\xF4\x90\x80\x80", {"\xF4", "\x90", "\x80", "\x80"}},
+        {"\xF5\x80\x80\x80", {"\xF5", "\x80", "\x80", "\x80"}},
+    };
+    // clang-format on
+    for (const auto& [text, pieces] : cases) {
+        EXPECT_EQ(Pieces(text), pieces) << ::testing::PrintToString(text);
+    }
+}
+
 // Fingerprints of the whole code page as this program sees it, computed once on the native
 // build. The Windows build must reproduce them exactly.
 constexpr int kValidCodes = 9795;     // single bytes and pairs that decode cleanly
@@ -109,15 +148,14 @@ TEST(Cp932Text, EveryCodeDecodesAndReencodesAlike) {
             ++moved;
         }
     };
-    auto isLead = [](unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
     for (unsigned b = 0; b < 256; ++b) {
-        if (!isLead(b)) {
+        if (!IsLeadByte(static_cast<unsigned char>(b))) {
             visit(std::string(1, static_cast<char>(b)));
         }
     }
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-            if (isLead(lead) && trail != 0x7F) {
+            if (IsLeadByte(static_cast<unsigned char>(lead)) && trail != 0x7F) {
                 visit({static_cast<char>(lead), static_cast<char>(trail)});
             }
         }

@@ -1,5 +1,6 @@
 #include "alarm/AlarmTick.h"
 
+#include "store/Calendar.h"
 #include "store/WeekdayCode.h"
 
 namespace pelmora {
@@ -16,17 +17,6 @@ constexpr std::chrono::milliseconds kPastTheSecond{5};
 
 }  // namespace
 
-int WeekdayNumberOf(std::chrono::local_seconds t) {
-    const std::chrono::weekday wd{std::chrono::floor<std::chrono::days>(t)};
-    return static_cast<int>(wd.c_encoding()) + 1;
-}
-
-bool CodeRingsOn(std::string_view code, int wd) {
-    // The five tests of the tick, in their order; at most one can hold for any code.
-    return WeekDayString(code) == wd || code == "EVD" || (code == "WKD" && wd > 1 && wd < 7) ||
-           (code == "WKE" && (wd == 1 || wd == 7)) || (code == "MTS" && wd > 1 && wd < 8);
-}
-
 std::vector<std::string> DueAt(const ScheduleTables& tables, std::chrono::local_seconds second) {
     std::vector<std::string> names;
     const std::int16_t dates = tables.DateCount();
@@ -35,8 +25,7 @@ std::vector<std::string> DueAt(const ScheduleTables& tables, std::chrono::local_
             names.push_back(tables.Date(i).Name);
         }
     }
-    const auto midnight = std::chrono::floor<std::chrono::days>(second);
-    const seconds timeOfDay = second - midnight;
+    const seconds timeOfDay = TimeOfDayOf(second);
     const int wd = WeekdayNumberOf(second);
     const std::int16_t weekdays = tables.WeekdayCount();
     for (std::int16_t j = 1; j <= weekdays; ++j) {

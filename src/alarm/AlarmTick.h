@@ -16,12 +16,6 @@ namespace pelmora {
 // second of a minute can have any.
 std::vector<std::string> DueAt(const ScheduleTables& tables, std::chrono::local_seconds second);
 
-// Today's weekday number, Sunday 1 to Saturday 7.
-int WeekdayNumberOf(std::chrono::local_seconds t);
-
-// True when a weekday entry with this code rings on weekday number wd.
-bool CodeRingsOn(std::string_view code, int wd);
-
 // The one-second tick with a memory of the last second it examined, so that a late tick does
 // not miss a second and an early one does not ring twice. A tick 1 to 60 seconds after the
 // last one examines every second in between; the same second again examines nothing; the first

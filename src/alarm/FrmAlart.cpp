@@ -1,5 +1,6 @@
 #include "alarm/FrmAlart.h"
 
+#include "platform/text.h"
 #include "store/TextMeasure.h"
 
 namespace pelmora {
@@ -9,10 +10,7 @@ namespace {
 std::string_view FirstChars(std::string_view s, std::size_t n) {
     std::size_t i = 0;
     for (std::size_t chars = 0; i < s.size() && chars < n; ++chars) {
-        ++i;
-        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) {
-            ++i;
-        }
+        i += Utf8CharLength(s, i);
     }
     return s.substr(0, i);
 }

@@ -5,10 +5,6 @@ namespace {
 
 constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
-bool IsLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 bool IsTrailByte(unsigned char b) {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
@@ -17,37 +13,6 @@ bool IsTrailByte(unsigned char b) {
 // them (Windows maps some to private-use characters), so both treat them as undecodable.
 bool IsUndefinedSingleByte(unsigned char b) {
     return b == 0x80 || b == 0xA0 || b >= 0xFD;
-}
-
-// Length of the UTF-8 sequence that starts at s[i], or 0 when the bytes there are not one.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    std::size_t n = 0;
-    if (b < 0x80) {
-        return 1;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    const auto b1 = static_cast<unsigned char>(s[i + 1]);
-    if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90) ||
-        (b == 0xF4 && b1 >= 0x90)) {
-        return 0;  // overlong, surrogate or beyond U+10FFFF
-    }
-    return n;
 }
 
 bool HasUndefinedSingleByte(std::string_view bytes) {
@@ -73,6 +38,40 @@ bool EncodeExactly(std::string_view utf8, std::string& out) {
 }
 
 }  // namespace
+
+bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+std::size_t Utf8CharLength(std::string_view s, std::size_t i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = 0;
+    if (b < 0x80) {
+        return 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+    } else {
+        return 1;  // a continuation byte, or a byte that never starts a sequence
+    }
+    if (i + n > s.size()) {
+        return 1;  // cut off by the end of the text
+    }
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
+            return 1;
+        }
+    }
+    const auto b1 = static_cast<unsigned char>(s[i + 1]);
+    if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) || (b == 0xF0 && b1 < 0x90) ||
+        (b == 0xF4 && b1 >= 0x90)) {
+        return 1;  // overlong, surrogate or beyond U+10FFFF
+    }
+    return n;
+}
 
 std::string Cp932ToUtf8(std::string_view bytes) {
     std::string out;
@@ -109,14 +108,16 @@ std::string Utf8ToCp932(std::string_view utf8) {
     }
     out.clear();
     std::string piece;
+    // A byte that begins no character is malformed on its own, so the strict encoder refuses it
+    // and it becomes one "?" like any character that code page 932 lacks.
     for (std::size_t i = 0; i < utf8.size();) {
-        const std::size_t n = Utf8SequenceLength(utf8, i);
-        if (n != 0 && EncodeExactly(utf8.substr(i, n), piece)) {
+        const std::size_t n = Utf8CharLength(utf8, i);
+        if (EncodeExactly(utf8.substr(i, n), piece)) {
             out += piece;
         } else {
             out += '?';
         }
-        i += n != 0 ? n : 1;
+        i += n;
     }
     return out;
 }

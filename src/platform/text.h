@@ -17,6 +17,16 @@ namespace pelmora {
 std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
 
+// The first byte of a double-byte character of code page 932 (0x81 to 0x9F, 0xE0 to 0xFC).
+bool IsLeadByte(unsigned char b);
+
+// How the program steps through UTF-8 text, one character at a time: the length in bytes of the
+// character that starts at s[i] (i < s.size()). That is the length of the well-formed sequence
+// there, 1 to 4; a byte that begins none (a continuation byte, a sequence cut short by the end
+// or by a byte that does not continue it, an overlong form, a surrogate, a code beyond U+10FFFF)
+// is a character of one byte, which the encoder writes as one "?".
+std::size_t Utf8CharLength(std::string_view s, std::size_t i);
+
 namespace backend {
 // Strict conversions: false (and `out` unspecified) when any part of the input is invalid or
 // not representable. Implemented once per platform.

@@ -1,6 +1,5 @@
 #include "store/ScheduleReader.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,9 +15,11 @@ constexpr std::size_t kMaxLineChars = 32767;
 constexpr std::size_t kMaxFields = 10;
 
 std::size_t CountChars(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < utf8.size(); i += Utf8CharLength(utf8, i)) {
+        ++chars;
+    }
+    return chars;
 }
 
 // Removes spaces, ideographic spaces and tabs wherever they stand.

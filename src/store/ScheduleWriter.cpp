@@ -3,10 +3,7 @@
 #include "platform/text.h"
 
 namespace pelmora {
-namespace {
 
-// The file has no escape for a comma; a name keeps its comma as the full-width one instead of
-// falling apart into fields at the next start.
 std::string SafeName(std::string_view name) {
     std::string out;
     out.reserve(name.size());
@@ -19,6 +16,8 @@ std::string SafeName(std::string_view name) {
     }
     return out;
 }
+
+namespace {
 
 // A number with the space where its sign would stand: " 2027", " 5", " 0".
 std::string Number(long long v) {

@@ -21,6 +21,12 @@ inline constexpr std::string_view WriteErrorText =
     "Alarm_List.txtの書込み時にエラーが発生しました。";
 inline constexpr std::string_view WriteErrorTitle = "ディスク書込みエラー";
 
+// A name as the file can hold it. The file has no escape for a comma, so every ASCII comma
+// becomes the full-width "，" instead of splitting the line into more fields at the next start.
+// The writer applies it to every name; the add dialogs store their names in this form already,
+// so the user sees what is kept.
+std::string SafeName(std::string_view name);
+
 // The file's text (UTF-8, CR LF line ends).
 std::string FormatScheduleFile(const ScheduleTables& tables);
 

@@ -27,10 +27,20 @@ std::string_view TagtoYobi(std::string_view st) {
                                : kWeekdayTexts[static_cast<std::size_t>(n - 1)];
 }
 
+bool CodeRingsOn(std::string_view code, int wd) {
+    // The five tests of the tick, in their order; at most one can hold for any code.
+    return WeekDayString(code) == wd || code == "EVD" || (code == "WKD" && wd > 1 && wd < 7) ||
+           (code == "WKE" && (wd == 1 || wd == 7)) || (code == "MTS" && wd > 1 && wd < 8);
+}
+
+std::string WeekdayLabel(std::string_view code) {
+    return TrimBlanks(TagtoYobi(code));
+}
+
 std::string DayPhrase(std::string_view code) {
     const bool everyDay = code == "EVD";
     std::string phrase = everyDay ? "" : "毎週";
-    phrase += TrimBlanks(TagtoYobi(code));
+    phrase += WeekdayLabel(code);
     if (!everyDay) {
         phrase += "曜日";
     }

@@ -22,6 +22,15 @@ std::int16_t WeekDayString(std::string_view w);
 // The code's display text ("　月", "月～金", " 毎日", ...), or the empty text for any other text.
 std::string_view TagtoYobi(std::string_view st);
 
+// The code's bare name, its display text without the blanks ("月", "月～金", "毎日"): the entries
+// of the weekday box, and the days that a confirmation names. The empty text for any other text.
+std::string WeekdayLabel(std::string_view code);
+
+// True when an entry with this code falls on weekday number wd (Sunday 1 to Saturday 7): the
+// single days on their own day, "WKD" Monday to Friday, "WKE" Saturday and Sunday, "EVD" every
+// day, "MTS" Monday to Saturday. False for any other text.
+bool CodeRingsOn(std::string_view code, int wd);
+
 // How a confirmation names the days of a code: "毎週月曜日", "毎週月～金曜日", "毎日", ...
 std::string DayPhrase(std::string_view code);
 

@@ -1,5 +1,7 @@
 #include "windows/AddNewTime.h"
 
+#include "store/Calendar.h"
+#include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
 #include "windows/AddSchedule.h"
 #include "windows/ScheduleLines.h"
@@ -11,18 +13,6 @@ constexpr std::string_view kPastText = "過去のスケジュールは追加で�
 constexpr int kFebruary = 2;
 
 }  // namespace
-
-bool IsLeapYear(int year) {
-    return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
-}
-
-int MonthLength(int year, int month) {
-    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == kFebruary) {
-        return IsLeapYear(year) ? 29 : 28;
-    }
-    return kDays[(month - 1) % 12];
-}
 
 ui::WindowSpec AddNewTime::Layout() {
     using ui::ButtonAt;
@@ -82,7 +72,7 @@ void AddNewTime::SetUpTimeCmb(std::chrono::local_seconds now) {
     const year_month_day today{floor<days>(now)};
     const int year = static_cast<int>(today.year());
     const int month = static_cast<int>(static_cast<unsigned>(today.month()));
-    const hh_mm_ss time{now - floor<days>(now)};
+    const hh_mm_ss time{TimeOfDayOf(now)};
     // The years from this one on, so a date can always be chosen, whatever the year.
     FillNumbers(CmbYr, year, std::min(year + kYearsOffered - 1, std::max(year, kLastYear)), year);
     FillNumbers(CmbMt, 1, 12, month);
@@ -120,16 +110,9 @@ void AddNewTime::CmbMt_Click() {
     RefillDays(MonthLength(year, *month));
 }
 
-void AddNewTime::Warn(std::string_view text, std::string_view title) {
-    platform_.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
-}
-
 void AddNewTime::Cb_set_Click() {
-    if (TablesFull(tables_)) {
-        return Warn(kCapacityText, "");
-    }
-    if (TrimBlanks(TxtTimeTag.Text()).empty()) {
-        return Warn(kNameText, kWarningTitle);
+    if (!CheckRoomAndName(platform_, tables_, TxtTimeTag.Text())) {
+        return;
     }
     const auto year = SelectedNumber(CmbYr);
     const auto month = SelectedNumber(CmbMt);
@@ -137,30 +120,24 @@ void AddNewTime::Cb_set_Click() {
     const auto hour = SelectedNumber(CmbHr);
     const auto minute = SelectedNumber(CmbMin);
     if (!year || !month || !day || !hour || !minute || *month < 1 || *month > 12) {
-        return Warn(kInvalidNumberText, kWarningTitle);
+        return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }
     const auto when = MakeLocalTime(*year, *month, *day, *hour, *minute);
     if (when < platform_.clock().Now()) {
-        return Warn(kPastText, kWarningTitle);
+        return Warn(platform_, kPastText, kWarningTitle);
     }
     for (std::int16_t k = 1; k <= tables_.DateCount(); ++k) {
         if (tables_.Date(k).DateTime == when) {
-            return Warn(kDuplicateText, "");
+            return Warn(platform_, kDuplicateText, "");
         }
     }
-    const std::string name = StoredName(TrimBlanks(TxtTimeTag.Text()));
+    const std::string name = SafeName(TrimBlanks(TxtTimeTag.Text()));
     tables_.AppendDate({name, when});
-    if (!SaveNewEntry(platform_, host_, [this] { tables_.RemoveDate(tables_.DateCount()); })) {
-        return;  // the dialog stays open with its contents, to try again
+    if (FinishAddition(
+            platform_, host_, window(), [this] { tables_.RemoveDate(tables_.DateCount()); }, name,
+            FormatJapaneseDateTime(when))) {
+        active_ = false;
     }
-    Warn(std::string(kAddedText) + "\n\n" + name + "\n" + FormatJapaneseDateTime(when),
-         kAddedTitle);
-    if (window().Closed()) {
-        return;  // the program was ended while the confirmation was open
-    }
-    host_.mnuShowAllSch_Click();
-    window().Hide();
-    active_ = false;
 }
 
 void AddNewTime::Cb_cancel_Click() {

@@ -14,10 +14,6 @@ namespace pelmora {
 inline constexpr int kYearsOffered = 11;
 inline constexpr int kLastYear = 2100;
 
-bool IsLeapYear(int year);
-// Days in a month of a year (February by IsLeapYear).
-int MonthLength(int year, int month);
-
 class AddNewTime final : public ui::Form {
   public:
     static ui::WindowSpec Layout();
@@ -43,7 +39,6 @@ class AddNewTime final : public ui::Form {
     void Cb_set_Click();
     void Cb_cancel_Click();
     void RefillDays(int length);
-    void Warn(std::string_view text, std::string_view title);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;

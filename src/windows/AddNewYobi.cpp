@@ -1,9 +1,7 @@
 #include "windows/AddNewYobi.h"
 
-#include <array>
-
-#include "alarm/AlarmTick.h"
-#include "store/TextMeasure.h"
+#include "store/Calendar.h"
+#include "store/ScheduleWriter.h"
 #include "store/WeekdayCode.h"
 #include "windows/AddSchedule.h"
 #include "windows/ScheduleLines.h"
@@ -12,10 +10,6 @@ namespace pelmora {
 namespace {
 
 constexpr std::string_view kPickWeekdayText = "曜日はリストから選んでください。";
-
-// The weekday box's entries; entry n - 1 stands for the code numbered n.
-constexpr std::array<std::string_view, 11> kWeekdayEntries = {
-    "日", "月", "火", "水", "木", "金", "土", "月～金", "土日", "毎日", "月～土"};
 
 }  // namespace
 
@@ -68,13 +62,13 @@ AddNewYobi::AddNewYobi(ui::Platform& platform, ScheduleTables& tables, ScheduleH
 }
 
 void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
-    using namespace std::chrono;
-    const hh_mm_ss time{now - floor<days>(now)};
+    const std::chrono::hh_mm_ss time{TimeOfDayOf(now)};
     FillNumbers(CmbYbHr, 0, 23, static_cast<int>(time.hours().count()));
     FillNumbers(CmbYbMin, 0, 59, static_cast<int>(time.minutes().count()));
     CmbYobi.Clear();
-    for (std::string_view entry : kWeekdayEntries) {
-        CmbYobi.AddItem(entry);
+    // Entry n - 1 stands for the code numbered n.
+    for (std::string_view code : WeekdayCodes) {
+        CmbYobi.AddItem(WeekdayLabel(code));
     }
     SelectToday();
 }
@@ -84,20 +78,13 @@ void AddNewYobi::SelectToday() {
 }
 
 void AddNewYobi::CmbYobi_Change() {
-    Warn(kPickWeekdayText, kWarningTitle);
+    Warn(platform_, kPickWeekdayText, kWarningTitle);
     SelectToday();
 }
 
-void AddNewYobi::Warn(std::string_view text, std::string_view title) {
-    platform_.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
-}
-
 void AddNewYobi::Cb_set_Click() {
-    if (TablesFull(tables_)) {
-        return Warn(kCapacityText, "");
-    }
-    if (TrimBlanks(TxtYobiTag.Text()).empty()) {
-        return Warn(kNameText, kWarningTitle);
+    if (!CheckRoomAndName(platform_, tables_, TxtYobiTag.Text())) {
+        return;
     }
     if (CmbYobi.ListIndex() < 0) {
         SelectToday();
@@ -106,7 +93,7 @@ void AddNewYobi::Cb_set_Click() {
     const auto hour = SelectedNumber(CmbYbHr);
     const auto minute = SelectedNumber(CmbYbMin);
     if (p < 0 || !hour || !minute) {
-        return Warn(kInvalidNumberText, kWarningTitle);
+        return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }
     const std::chrono::seconds time = std::chrono::hours{*hour} + std::chrono::minutes{*minute};
     // Only the same code at the same time is a double booking: "MON" and "WKD" at 7:00 may
@@ -114,24 +101,15 @@ void AddNewYobi::Cb_set_Click() {
     for (std::int16_t k = 1; k <= tables_.WeekdayCount(); ++k) {
         const WeekdaySchedule& e = tables_.Weekday(k);
         if (e.TimeOfDay == time && WeekDayString(e.Code) == p + 1) {
-            return Warn(kDuplicateText, "");
+            return Warn(platform_, kDuplicateText, "");
         }
     }
     // The name is stored as typed, blanks and all.
-    const WeekdaySchedule entry{StoredName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
+    const WeekdaySchedule entry{SafeName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
     tables_.AppendWeekday(entry);
-    if (!SaveNewEntry(platform_, host_,
-                      [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); })) {
-        return;  // the dialog stays open with its contents, to try again
-    }
-    Warn(std::string(kAddedText) + "\n\n" + entry.Name + "\n" + DayPhrase(entry.Code) + " " +
-             FormatJapaneseTime(time),
-         kAddedTitle);
-    if (window().Closed()) {
-        return;  // the program was ended while the confirmation was open
-    }
-    host_.mnuShowAllSch_Click();
-    window().Hide();
+    FinishAddition(
+        platform_, host_, window(), [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); },
+        entry.Name, DayPhrase(entry.Code) + " " + FormatJapaneseTime(time));
 }
 
 void AddNewYobi::Cb_cancel_Click() {

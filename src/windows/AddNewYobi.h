@@ -34,7 +34,6 @@ class AddNewYobi final : public ui::Form {
     void Cb_set_Click();
     void Cb_cancel_Click();
     void SelectToday();
-    void Warn(std::string_view text, std::string_view title);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;

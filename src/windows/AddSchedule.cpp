@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "store/ScheduleWriter.h"
+#include "store/TextMeasure.h"
 
 namespace pelmora {
 
@@ -12,18 +13,6 @@ ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex) 
             .name = std::move(name),
             .rect = {left, 795, width, 300},
             .tabIndex = tabIndex};
-}
-
-std::string StoredName(std::string_view typed) {
-    std::string name;
-    for (char c : typed) {
-        if (c == ',') {
-            name += "，";
-        } else {
-            name += c;
-        }
-    }
-    return name;
 }
 
 std::optional<int> SelectedNumber(const ui::ComboBox& box) {
@@ -50,18 +39,39 @@ void FillNumbers(ui::ComboBox& box, int first, int last, int selected) {
     box.SetListIndex(selected >= first && selected <= last ? selected - first : -1);
 }
 
-bool SaveNewEntry(ui::Platform& platform, ScheduleHost& host,
-                  const std::function<void()>& takeBack) {
-    if (!host.UpdateFile()) {
-        return true;
-    }
-    takeBack();
-    platform.MsgBox(WriteErrorText, WriteErrorTitle, ui::Buttons::Ok, ui::Icon::None);
-    return false;
+void Warn(ui::Platform& platform, std::string_view text, std::string_view title) {
+    platform.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
 }
 
-bool TablesFull(const ScheduleTables& tables) {
-    return tables.DateCount() >= ScheduleCapacity || tables.WeekdayCount() >= ScheduleCapacity;
+bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables,
+                      std::string_view typedName) {
+    if (tables.DateCount() >= ScheduleCapacity || tables.WeekdayCount() >= ScheduleCapacity) {
+        Warn(platform, kCapacityText, "");
+        return false;
+    }
+    if (TrimBlanks(typedName).empty()) {
+        Warn(platform, kNameText, kWarningTitle);
+        return false;
+    }
+    return true;
+}
+
+bool FinishAddition(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
+                    const std::function<void()>& takeBack, std::string_view name,
+                    std::string_view when) {
+    if (host.UpdateFile()) {
+        takeBack();
+        Warn(platform, WriteErrorText, WriteErrorTitle);
+        return false;
+    }
+    Warn(platform, std::string(kAddedText) + "\n\n" + std::string(name) + "\n" + std::string(when),
+         kAddedTitle);
+    if (dialog.Closed()) {
+        return false;  // the program was ended while the confirmation was open
+    }
+    host.mnuShowAllSch_Click();
+    dialog.Hide();
+    return true;
 }
 
 }  // namespace pelmora

@@ -1,5 +1,6 @@
 #pragma once
-// What the two add dialogs share: their messages, and the checks and saving of a new entry.
+// What the two add dialogs share: their messages, their number boxes, and the steps of "設定"
+// that do not depend on the kind of entry.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,10 +23,6 @@ inline constexpr std::string_view kAddedTitle = "新規追加完了";
 // A drop-down box of the dialogs' row of boxes.
 ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex);
 
-// The name as the file will keep it: the file has no escape for a comma, so a comma becomes
-// the full-width "，" here already, and the user sees what is stored.
-std::string StoredName(std::string_view typed);
-
 // The number of a combo box's selected entry; nothing when no entry is selected or the entry
 // is not a signed 16-bit number.
 std::optional<int> SelectedNumber(const ui::ComboBox& box);
@@ -33,12 +30,22 @@ std::optional<int> SelectedNumber(const ui::ComboBox& box);
 // Fills a combo box with the numbers first to last and selects `selected` (raising its pick).
 void FillNumbers(ui::ComboBox& box, int first, int last, int selected);
 
-// Saves the tables after an entry was appended. On failure the entry is taken out again
-// (`takeBack`), so the tables match the file, and the user is told; false then.
-bool SaveNewEntry(ui::Platform& platform, ScheduleHost& host,
-                  const std::function<void()>& takeBack);
+// A message box of the dialogs: an OK button and no icon (an empty title gives the program's).
+void Warn(ui::Platform& platform, std::string_view text, std::string_view title);
 
-// Either table full: no addition to either.
-bool TablesFull(const ScheduleTables& tables);
+// The first two checks of "設定": room in both tables (either table full refuses an addition to
+// either), then a name that is not blank once trimmed. False after showing the refusal.
+bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables,
+                      std::string_view typedName);
+
+// The last steps of "設定", once the new entry has been appended: the rewrite, the confirmation
+// (kAddedText, `name` and `when` on lines of their own), then the list window refilled and shown
+// and the dialog hidden; true then. When the rewrite fails, the entry is taken out again
+// (`takeBack`) so that the tables match the file, the user is told, and the dialog stays open
+// with its contents to try again: false. False as well when the program was ended while the
+// confirmation was open: nothing is opened or hidden then.
+bool FinishAddition(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
+                    const std::function<void()>& takeBack, std::string_view name,
+                    std::string_view when);
 
 }  // namespace pelmora

@@ -12,6 +12,31 @@ namespace {
 constexpr std::string_view kDeleteQuestion = "以下のスケジュールを削除してもよろしいですか。";
 constexpr std::string_view kDeleteTitle = "スケジュールの削除";
 
+// The two tables as the delete buttons see them: count, entry k, removal, and how the question
+// names the entry after its name.
+template <typename Entry>
+struct Table;
+
+template <>
+struct Table<DateSchedule> {
+    static std::int16_t Count(const ScheduleTables& t) { return t.DateCount(); }
+    static const DateSchedule& At(const ScheduleTables& t, std::int16_t k) { return t.Date(k); }
+    static void Remove(ScheduleTables& t, std::int16_t k) { t.RemoveDate(k); }
+    static std::string When(const DateSchedule& e) { return FormatJapaneseDateTime(e.DateTime); }
+};
+
+template <>
+struct Table<WeekdaySchedule> {
+    static std::int16_t Count(const ScheduleTables& t) { return t.WeekdayCount(); }
+    static const WeekdaySchedule& At(const ScheduleTables& t, std::int16_t k) {
+        return t.Weekday(k);
+    }
+    static void Remove(ScheduleTables& t, std::int16_t k) { t.RemoveWeekday(k); }
+    static std::string When(const WeekdaySchedule& e) {
+        return DayPhrase(e.Code) + " " + FormatJapaneseTime(e.TimeOfDay);
+    }
+};
+
 }  // namespace
 
 ui::WindowSpec FrmAllSch::Layout() {
@@ -98,40 +123,29 @@ bool FrmAllSch::Confirm(const std::string& what) {
 }
 
 void FrmAllSch::CmdDelTime_Click() {
-    const auto k = static_cast<std::int16_t>(ListSchTime.ListIndex() + 1);
-    if (k < 1 || k > tables_.DateCount()) {
-        return;
-    }
-    const DateSchedule entry = tables_.Date(k);
-    if (!Confirm(entry.Name + "\n" + FormatJapaneseDateTime(entry.DateTime))) {
-        return;
-    }
-    // The question let other events run; delete only the entry the user was asked about.
-    if (k > tables_.DateCount() || tables_.Date(k) != entry) {
-        return;
-    }
-    tables_.RemoveDate(k);
-    AfterDelete(ListSchTime);
+    DeleteSelected<DateSchedule>(ListSchTime);
 }
 
 void FrmAllSch::CmdDelYobi_Click() {
-    const auto k = static_cast<std::int16_t>(ListSchYobi.ListIndex() + 1);
-    if (k < 1 || k > tables_.WeekdayCount()) {
-        return;
-    }
-    const WeekdaySchedule entry = tables_.Weekday(k);
-    if (!Confirm(entry.Name + "\n" + DayPhrase(entry.Code) + " " +
-                 FormatJapaneseTime(entry.TimeOfDay))) {
-        return;
-    }
-    if (k > tables_.WeekdayCount() || tables_.Weekday(k) != entry) {
-        return;
-    }
-    tables_.RemoveWeekday(k);
-    AfterDelete(ListSchYobi);
+    DeleteSelected<WeekdaySchedule>(ListSchYobi);
 }
 
-void FrmAllSch::AfterDelete(ui::ListBox& list) {
+template <typename Entry>
+void FrmAllSch::DeleteSelected(ui::ListBox& list) {
+    using T = Table<Entry>;
+    const auto k = static_cast<std::int16_t>(list.ListIndex() + 1);
+    if (k < 1 || k > T::Count(tables_)) {
+        return;
+    }
+    const Entry entry = T::At(tables_, k);
+    if (!Confirm(entry.Name + "\n" + T::When(entry))) {
+        return;
+    }
+    // The question let other events run; delete only the entry the user was asked about.
+    if (k > T::Count(tables_) || T::At(tables_, k) != entry) {
+        return;
+    }
+    T::Remove(tables_, k);
     list.Clear();
     host_.mnuShowAllSch_Click();
     // The entry stays deleted; the next successful rewrite saves the tables as they are.

@@ -33,7 +33,11 @@ class FrmAllSch final : public ui::Form {
     void CmdNewYobi_Click();
     // Asks; true when the user answered Yes and the window is still there to act.
     bool Confirm(const std::string& what);
-    void AfterDelete(ui::ListBox& list);
+    // What both delete buttons do with the selected row of `list`, whose table holds `Entry`s
+    // (DateSchedule or WeekdaySchedule): ask about its entry, remove exactly that entry, refill
+    // the lists and rewrite the file, telling the user when the rewrite fails.
+    template <typename Entry>
+    void DeleteSelected(ui::ListBox& list);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "alarm/AlarmTick.h"
+#include "store/Calendar.h"
+#include "store/WeekdayCode.h"
 #include "windows/ScheduleLines.h"
 
 namespace pelmora {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/text.h"
 #include "store/TextMeasure.h"
 #include "store/WeekdayCode.h"
 
@@ -37,15 +38,6 @@ std::string Format(const char* pattern, Args... args) {
     return buffer;
 }
 
-// Length of the UTF-8 character that starts at s[i].
-std::size_t CharLength(std::string_view s, std::size_t i) {
-    std::size_t n = 1;
-    while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) {
-        ++n;
-    }
-    return n;
-}
-
 }  // namespace
 
 std::string FitSchName(std::string_view name) {
@@ -56,7 +48,7 @@ std::string FitSchName(std::string_view name) {
     std::size_t taken = 0;
     std::int16_t measured = 0;
     while (taken < name.size() && measured < kCutAt) {
-        const std::size_t n = CharLength(name, taken);
+        const std::size_t n = Utf8CharLength(name, taken);
         measured = static_cast<std::int16_t>(measured + LenByte(name.substr(taken, n)));
         taken += n;
     }
@@ -83,10 +75,6 @@ std::string FormatJapaneseTime(seconds timeOfDay) {
     const hh_mm_ss t{timeOfDay};
     return Format("%02ld時%02ld分", static_cast<long>(t.hours().count()),
                   static_cast<long>(t.minutes().count()));
-}
-
-seconds TimeOfDayOf(local_seconds t) {
-    return t - floor<days>(t);
 }
 
 std::string DateListLine(const DateSchedule& e) {

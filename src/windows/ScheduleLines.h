@@ -23,9 +23,6 @@ std::string FormatJapaneseDateTime(std::chrono::local_seconds t);
 // "hh時mm分"
 std::string FormatJapaneseTime(std::chrono::seconds timeOfDay);
 
-// The time of day of a date-time, whole seconds since midnight.
-std::chrono::seconds TimeOfDayOf(std::chrono::local_seconds t);
-
 // A line of the list window's date list: name column, tab, "yyyy, mm/dd, hh:mm".
 std::string DateListLine(const DateSchedule& e);
 // A line of its weekday list: name column, tab, the code's display text, tab, "hh:mm".

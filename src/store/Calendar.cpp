@@ -1,0 +1,24 @@
+#include "store/Calendar.h"
+
+namespace pelmora {
+
+using namespace std::chrono;
+
+bool IsLeapYear(int y) {
+    return year{y}.is_leap();
+}
+
+int MonthLength(int y, int m) {
+    const year_month_day_last last{year{y}, month_day_last{month{static_cast<unsigned>(m)}}};
+    return static_cast<int>(static_cast<unsigned>(last.day()));
+}
+
+int WeekdayNumberOf(local_seconds t) {
+    return static_cast<int>(weekday{floor<days>(t)}.c_encoding()) + 1;
+}
+
+seconds TimeOfDayOf(local_seconds t) {
+    return t - floor<days>(t);
+}
+
+}  // namespace pelmora
