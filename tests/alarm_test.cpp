@@ -10,13 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "RunningApp.h"
 #include "TestSupport.h"
 #include "alarm/AlarmTick.h"
 #include "alarm/FrmAlart.h"
-#include "platform/headless/HeadlessPlatform.h"
-#include "platform/text.h"
-#include "shell/MainForm.h"
-#include "shell/Module1.h"
 
 namespace pelmora {
 namespace {
@@ -223,20 +220,11 @@ LocalMilliseconds Today(int h, int mi, int s, int ms = 0) {
     return LocalMilliseconds{At(2027, 3, 10, h, mi, s).time_since_epoch()} + milliseconds{ms};
 }
 
-class AlarmWindow : public testing::Test {
+class AlarmWindow : public testing::Test, public support::RunningApp {
   protected:
-    HeadlessPlatform platform{kStart};
-    Module1 module;
-    MainForm main{module, platform};
+    AlarmWindow() : RunningApp(kStart) {}
 
-    void Start(const std::string& utf8) {
-        platform.disk().contents[platform.AppFolder() / "Alarm_List.txt"] = Utf8ToCp932(utf8);
-        main.Form_Load();
-    }
-    int Sounds() const {
-        return static_cast<int>(
-            std::count(platform.log.begin(), platform.log.end(), "sound C:/Pelmora/SOUND.wav"));
-    }
+    int Sounds() const { return static_cast<int>(Count("sound C:/Pelmora/SOUND.wav")); }
     // Advances the clock to `t` (nothing may ring before it), then a millisecond at a time until
     // the next sound; the time of that sound.
     std::optional<LocalMilliseconds> NextRingFrom(LocalMilliseconds t) {
@@ -248,7 +236,7 @@ class AlarmWindow : public testing::Test {
         }
         return Sounds() > before ? std::optional(platform.Now()) : std::nullopt;
     }
-    HeadlessWindow& Alarm() { return *platform.Find("FrmAlart"); }
+    HeadlessWindow& Alarm() { return W("FrmAlart"); }
     std::string Shown() { return Alarm().GetLabel("Label1").Text(); }
     Names LogFrom(std::size_t i) const { return {platform.log.begin() + i, platform.log.end()}; }
 };

@@ -10,11 +10,8 @@
 #include <tuple>
 #include <vector>
 
+#include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/headless/HeadlessPlatform.h"
-#include "platform/text.h"
-#include "shell/MainForm.h"
-#include "shell/Module1.h"
 
 namespace pelmora {
 namespace {
@@ -25,7 +22,7 @@ using std::chrono::local_seconds;
 using support::At;
 using support::Hm;
 using Strings = std::vector<std::string>;
-using Box = std::tuple<std::string, std::string, ui::Buttons, ui::Icon>;
+using support::Box;
 
 const auto kNow = At(2028, 2, 10, 9, 41);  // a Thursday in a leap year
 const std::string kAdded = "スケジュールを追加しました。\n\n";
@@ -60,26 +57,13 @@ std::string Shown(HeadlessWindow& w, std::initializer_list<const char*> names) {
 }
 
 // The program started on a schedule file, with the list window opened from the tray menu.
-struct App {
-    HeadlessPlatform platform;
-    Module1 module;
-    MainForm main{module, platform};
-
-    explicit App(local_seconds now, const std::string& file = "") : platform(now) {
-        platform.disk().contents[FilePath()] = Utf8ToCp932(file);
-        main.Form_Load();
-        platform.chooseMenuItem = [](const auto&) { return std::string("mnuShowAllSch"); };
-        platform.MouseOnTray(ui::TrayMouse::RightDown);
+struct App : support::RunningApp {
+    explicit App(local_seconds now, const std::string& file = "") : RunningApp(now) {
+        Start(file);
+        Menu("mnuShowAllSch");
         platform.log.clear();
     }
 
-    Path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
-    std::string File() { return Cp932ToUtf8(platform.disk().contents.at(FilePath())); }
-
-    HeadlessWindow& W(std::string_view name) {
-        HeadlessWindow* w = platform.Find(name);
-        return w ? *w : throw std::logic_error("no window " + std::string(name));
-    }
     HeadlessWindow& OpenDate() {
         W("FrmAllSch").PressButton("CmdNewTime");
         return W("AddNewTime");
@@ -126,17 +110,6 @@ struct App {
         return w;
     }
 
-    std::vector<Box> Boxes() const {
-        std::vector<Box> out;
-        for (const headless::RecordedBox& b : platform.boxes) {
-            out.emplace_back(b.text, b.title, b.buttons, b.icon);
-        }
-        return out;
-    }
-    int Pos(const std::string& entry) const {
-        const auto it = std::find(platform.log.begin(), platform.log.end(), entry);
-        return it == platform.log.end() ? -1 : static_cast<int>(it - platform.log.begin());
-    }
     // The names in a list of the list window: each line's name column without its padding.
     Strings Listed(std::string_view list) {
         Strings names;

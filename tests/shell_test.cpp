@@ -6,14 +6,10 @@
 #include <chrono>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
+#include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/headless/HeadlessPlatform.h"
-#include "platform/text.h"
-#include "shell/MainForm.h"
-#include "shell/Module1.h"
 
 namespace pelmora {
 namespace {
@@ -22,6 +18,7 @@ using headless::HeadlessPlatform;
 using headless::HeadlessWindow;
 using std::chrono::milliseconds;
 using support::At;
+using support::Box;
 using ui::TrayMouse;
 
 const auto kStart = At(2027, 3, 10, 9, 0);  // a Wednesday
@@ -30,44 +27,16 @@ const std::string kReadErrorText =
     "Alarm_List.txtの読込み時にエラーが発生しました。"
     "アプリケーションと同じディレクトリに位置することを確認してください。";
 
-// A message box as text, title, buttons and icon.
-using Box = std::tuple<std::string, std::string, ui::Buttons, ui::Icon>;
-std::vector<Box> Boxes(const HeadlessPlatform& platform) {
-    std::vector<Box> out;
-    for (const headless::RecordedBox& b : platform.boxes) {
-        out.emplace_back(b.text, b.title, b.buttons, b.icon);
-    }
-    return out;
-}
-
-class ShellTest : public testing::Test {
+class ShellTest : public testing::Test, public support::RunningApp {
   protected:
-    HeadlessPlatform platform{kStart};
-    Module1 module;
-    MainForm main{module, platform};
+    ShellTest() : RunningApp(kStart) {}
 
-    Path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
-    void PutFile(const std::string& utf8) {
-        platform.disk().contents[FilePath()] = Utf8ToCp932(utf8);
-    }
-    std::string FileBytes() { return platform.disk().contents.at(FilePath()); }
-    void Start(const std::string& utf8) {
-        PutFile(utf8);
-        main.Form_Load();
-    }
-
-    HeadlessWindow& Main() { return *platform.Find("MainForm"); }
+    HeadlessWindow& Main() { return W("MainForm"); }
     void Exit() {
         platform.chooseMenuItem = [](const auto&) { return std::string("mnuExit"); };
         platform.MouseOnTray(TrayMouse::LeftDown);
     }
     bool IconInTray() const { return platform.Tray() && platform.Tray()->Present(); }
-
-    // Position of the first log entry equal to `entry`, or -1.
-    int Pos(const std::string& entry) const {
-        const auto it = std::find(platform.log.begin(), platform.log.end(), entry);
-        return it == platform.log.end() ? -1 : static_cast<int>(it - platform.log.begin());
-    }
     // The names in the log's "close X" entries, in order.
     std::vector<std::string> Closed() const {
         std::vector<std::string> names;
@@ -113,7 +82,7 @@ TEST_F(ShellStartUp, AddsTheTrayIconOfMainFormWithItsTip) {
     EXPECT_EQ(&platform.Tray()->Owner(), &Main());
     EXPECT_EQ(platform.Tray()->Tip(), "Pelmora!");
     EXPECT_EQ(module.TrayIconData.tip, "Pelmora!");
-    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray add"), 1);
+    EXPECT_EQ(Count("tray add"), 1);
 }
 
 TEST_F(ShellStartUp, SecondInstanceOnlySaysSoAndEnds) {
@@ -124,9 +93,8 @@ TEST_F(ShellStartUp, SecondInstanceOnlySaysSoAndEnds) {
     };
     Start("歯医者,2027,4,1,9,0\r\n");
 
-    EXPECT_EQ(Boxes(platform),
-              (std::vector<Box>{{"このアプリケーションは、即に起動しています。", "確認",
-                                 ui::Buttons::Ok, ui::Icon::Information}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"このアプリケーションは、即に起動しています。", "確認",
+                                          ui::Buttons::Ok, ui::Icon::Information}}));
 
     EXPECT_TRUE(platform.Ended());
     EXPECT_EQ(platform.LiveWindows(), 0);
@@ -146,8 +114,8 @@ TEST_F(ShellStartUp, MissingFileEndsOnceTheSplashHasClosed) {
     };
     main.Form_Load();
 
-    EXPECT_EQ(Boxes(platform), (std::vector<Box>{{kReadErrorText, "ディスク読込みエラー",
-                                                  ui::Buttons::Ok, ui::Icon::None}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{kReadErrorText, "ディスク読込みエラー", ui::Buttons::Ok,
+                                          ui::Icon::None}}));
     EXPECT_TRUE(iconInTray) << "the icon is in the tray while the box is open";
 
     EXPECT_EQ(Closed(), (std::vector<std::string>{"AddNewTime", "AddNewYobi", "FrmAlart",
@@ -183,7 +151,7 @@ TEST_F(ShellStartUp, BadLinesAreReportedInFileOrder) {
                              "スケジュールの数値にミスがあります。\n朝会,wkd,25,0"}) {
         expected.emplace_back(text, "エラー", ui::Buttons::Ok, ui::Icon::None);
     }
-    EXPECT_EQ(Boxes(platform), expected);
+    EXPECT_EQ(Boxes(), expected);
     EXPECT_LT(Pos("tray add"), Pos("box エラー"));
     EXPECT_EQ(module.Tables.DateCount(), 1);
     EXPECT_EQ(module.Tables.WeekdayCount(), 1);
@@ -252,18 +220,14 @@ TEST(ShellTrayDuringLoad, PressWhileALoadBoxIsOpenDoesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        HeadlessPlatform platform(kStart);
-        Module1 module;
-        MainForm main(module, platform);
+        support::RunningApp app(kStart);
+        HeadlessPlatform& platform = app.platform;
         if (c.file) {
-            platform.disk().contents[platform.AppFolder() / "Alarm_List.txt"] =
-                Utf8ToCp932(*c.file);
+            app.PutFile(*c.file);
         }
         const auto before = platform.disk().contents;
         platform.chooseMenuItem = [](const auto&) { return std::string("mnuExit"); };
-        const auto menus = [&] {
-            return std::count(platform.log.begin(), platform.log.end(), "menu");
-        };
+        const auto menus = [&] { return app.Count("menu"); };
         long menusInBox = 0;
         platform.answerBox = [&](const headless::RecordedBox&) {
             for (TrayMouse press : {TrayMouse::LeftDown, TrayMouse::RightDown}) {
@@ -272,7 +236,7 @@ TEST(ShellTrayDuringLoad, PressWhileALoadBoxIsOpenDoesNothing) {
             menusInBox = menus();
             return ui::Answer::Ok;
         };
-        main.Form_Load();
+        app.main.Form_Load();
 
         ASSERT_EQ(platform.boxes.size(), 1u);
         EXPECT_EQ(platform.boxes[0].title, c.title);
@@ -289,13 +253,13 @@ TEST_F(ShellTray, ARestartedTaskbarGetsTheIconBackUntilExit) {
     Start("");
     platform.RestartTaskbar();
     EXPECT_TRUE(IconInTray());
-    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray add"), 2);
+    EXPECT_EQ(Count("tray add"), 2);
 
     Exit();
     EXPECT_FALSE(IconInTray());
     platform.RestartTaskbar();
     EXPECT_FALSE(IconInTray());
-    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray add"), 2);
+    EXPECT_EQ(Count("tray add"), 2);
     EXPECT_EQ(platform.menuItemsRun, std::vector<std::string>{"mnuExit"});
 }
 
@@ -366,7 +330,7 @@ TEST_F(ShellExit, PurgesDueDatesAndRewritesTheFile) {
     EXPECT_EQ(Closed(), (std::vector<std::string>{"AddNewTime", "AddNewYobi", "FrmAlart",
                                                   "FrmAllSch", "MainForm"}));
     EXPECT_FALSE(IconInTray());
-    EXPECT_EQ(std::count(platform.log.begin(), platform.log.end(), "tray delete"), 1);
+    EXPECT_EQ(Count("tray delete"), 1);
     EXPECT_TRUE(platform.Ended());
     EXPECT_EQ(platform.log.back(), "end");
 }
@@ -410,7 +374,7 @@ TEST_F(ShellExit, FailedRewriteIsReportedAndTheExitFinishes) {
 
     Exit();
 
-    EXPECT_EQ(Boxes(platform),
+    EXPECT_EQ(Boxes(),
               (std::vector<Box>{{"Alarm_List.txtの書込み時にエラーが発生しました。",
                                  "ディスク書込みエラー", ui::Buttons::Ok, ui::Icon::None}}));
     EXPECT_EQ(FileBytes(), before);

@@ -10,11 +10,8 @@
 #include <tuple>
 #include <vector>
 
+#include "RunningApp.h"
 #include "TestSupport.h"
-#include "platform/headless/HeadlessPlatform.h"
-#include "platform/text.h"
-#include "shell/MainForm.h"
-#include "shell/Module1.h"
 #include "store/WeekdayCode.h"
 #include "windows/ScheduleLines.h"
 
@@ -37,44 +34,20 @@ std::string Col(const std::string& name, int spaces) {
 }
 
 // A message box as text, title, buttons and icon.
-std::tuple<std::string, std::string, ui::Buttons, ui::Icon> Fields(const RecordedBox& b) {
+support::Box Fields(const RecordedBox& b) {
     return {b.text, b.title, b.buttons, b.icon};
 }
 
-class WindowsTest : public testing::Test {
+class WindowsTest : public testing::Test, public support::RunningApp {
   protected:
-    HeadlessPlatform platform{kStart};
-    Module1 module;
-    MainForm main{module, platform};
+    WindowsTest() : RunningApp(kStart) {}
 
-    Path FilePath() const { return platform.AppFolder() / "Alarm_List.txt"; }
-    std::string FileBytes() { return platform.disk().contents.at(FilePath()); }
     void Start(const std::string& utf8) {
-        platform.disk().contents[FilePath()] = Utf8ToCp932(utf8);
-        main.Form_Load();
+        RunningApp::Start(utf8);
         ASSERT_TRUE(platform.boxes.empty()) << platform.boxes[0].text;
         platform.Advance(milliseconds(3000));  // the splash is gone
     }
 
-    HeadlessWindow& W(std::string_view name) {
-        HeadlessWindow* w = platform.Find(name);
-        if (!w) {
-            throw std::logic_error("no window " + std::string(name));
-        }
-        return *w;
-    }
-    void Menu(const char* item) {
-        platform.chooseMenuItem = [item](const auto&) { return std::string(item); };
-        platform.MouseOnTray(ui::TrayMouse::RightDown);
-    }
-    Lines Items(std::string_view window, std::string_view list) {
-        const ui::ListBox& box = W(window).GetListBox(list);
-        Lines out;
-        for (int i = 0; i < box.Count(); ++i) {
-            out.push_back(box.Item(i));
-        }
-        return out;
-    }
     Lines Today() { return Items("FrmDaySch", "ListSch"); }
     // The first word of each line of today's list.
     Lines TodayNames() {
@@ -86,9 +59,7 @@ class WindowsTest : public testing::Test {
     }
     bool Enabled(const char* button) { return W("FrmAllSch").GetButton(button).Enabled(); }
     int Selected(const char* list) { return W("FrmAllSch").GetListBox(list).ListIndex(); }
-    long Writes() const {
-        return std::count(platform.log.begin(), platform.log.end(), "write Alarm_List.txt");
-    }
+    long Writes() const { return Count("write Alarm_List.txt"); }
     // Selects `row` and presses the list's delete button; the question is answered `answer`.
     void Delete(const char* list, const char* button, int row, ui::Answer answer) {
         platform.answerBox = [answer](const RecordedBox&) { return answer; };
