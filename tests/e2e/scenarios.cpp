@@ -3,9 +3,7 @@
 //
 //   pelmora_e2e.exe SCENARIO PELMORA_EXE RUNS_FOLDER
 //
-// SCENARIO is one of: startup, second-instance, missing-file, bad-lines, exit, write-error,
-// exit-during-splash, evd-rings, ok-hides, wke-saturday, date-midnight, sound, no-sound-file,
-// today-window, list-delete, add-date, add-weekday.
+// SCENARIO is a name of scenarios.def.
 // Each scenario copies the program into a fresh folder under RUNS_FOLDER with its own
 // Alarm_List.txt, starts it from another working directory, and exits non-zero on any failed
 // check. The exit and alarm scenarios move the program's clock and need the time-shift library
@@ -14,7 +12,6 @@
 // (run-e2e.sh points ALSA's default device at that file).
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 #include "driver.h"
 
@@ -1710,36 +1707,34 @@ int AddWeekday(const Options& o) {
 
 }  // namespace
 
+// The scenarios of scenarios.def, in its order.
+struct Scenario {
+    const wchar_t* name;
+    int (*run)(const Options&);
+    const wchar_t* summary;
+};
+
+const Scenario kScenarios[] = {
+#define E2E_SCENARIO(name, function, summary) {L"" name, function, L"" summary},
+#include "scenarios.def"
+#undef E2E_SCENARIO
+};
+
 int wmain(int argc, wchar_t** argv) {
-    const std::map<std::wstring, int (*)(const Options&)> scenarios = {
-        {L"startup", Startup},
-        {L"second-instance", SecondInstance},
-        {L"missing-file", MissingFile},
-        {L"bad-lines", BadLines},
-        {L"exit", Exit},
-        {L"write-error", WriteError},
-        {L"exit-during-splash", ExitDuringSplash},
-        {L"evd-rings", EvdRings},
-        {L"ok-hides", OkHides},
-        {L"wke-saturday", WkeSaturday},
-        {L"date-midnight", DateMidnight},
-        {L"sound", Sound},
-        {L"no-sound-file", NoSoundFile},
-        {L"today-window", TodayWindow},
-        {L"list-delete", ListDelete},
-        {L"add-date", AddDate},
-        {L"add-weekday", AddWeekday},
-    };
-    if (argc != 4 || !scenarios.count(argv[1])) {
+    const Scenario* scenario = nullptr;
+    for (const Scenario& s : kScenarios)
+        if (argc == 4 && argv[1] == std::wstring(s.name))
+            scenario = &s;
+    if (!scenario) {
         Say(L"usage: pelmora_e2e SCENARIO PELMORA_EXE RUNS_FOLDER");
-        Say(L"scenarios: startup second-instance missing-file bad-lines exit write-error "
-            L"exit-during-splash evd-rings ok-hides wke-saturday date-midnight sound "
-            L"no-sound-file today-window list-delete add-date add-weekday");
+        Say(L"scenarios:");
+        for (const Scenario& s : kScenarios)
+            Say(L"  " + std::wstring(s.name) + L": " + s.summary);
         return 2;
     }
     Options o{WindowsPath(argv[2]), WindowsPath(argv[3])};
     auto start = Clock::now();
-    int failures = scenarios.at(argv[1])(o);
+    int failures = scenario->run(o);
     Say(std::wstring(failures ? L"FAILED " : L"PASSED ") + argv[1] + L" (" +
         std::to_wstring(SecondsSince(start)) + L" s)");
     return failures ? 1 : 0;
