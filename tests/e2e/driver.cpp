@@ -68,6 +68,12 @@ std::wstring Visible(const std::string& bytes) {
     return out;
 }
 
+std::wstring Fixed(double value, int decimals) {
+    wchar_t text[32];
+    swprintf(text, 32, L"%.*f", decimals, value);
+    return text;
+}
+
 bool Checks::Expect(bool ok, const std::wstring& what) {
     if (!ok) {
         ++failures_;
@@ -109,8 +115,17 @@ long long FromFileTime(const FILETIME& ft) {
                                   ft.dwLowDateTime);
 }
 
+FILETIME ToFileTime(long long instant) {
+    const auto bits = static_cast<ULONGLONG>(instant);
+    return {static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
+}
+
 long currentOffset = 0;  // the offset last written
 }  // namespace
+
+double Seconds(long long interval) {
+    return static_cast<double>(interval) / kSecond;
+}
 
 long long WallClockNow() {
     FILETIME ft;
@@ -124,6 +139,34 @@ long long LocalToUtc(const SYSTEMTIME& local) {
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft))
         Say(L"FAIL: cannot convert a local time to UTC");
     return FromFileTime(ft);
+}
+
+SYSTEMTIME LocalNow() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+
+SYSTEMTIME LocalAt(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}
+
+SYSTEMTIME AddMinutes(SYSTEMTIME local, long long minutes) {
+    local.wSecond = 0;
+    local.wMilliseconds = 0;
+    FILETIME ft{};
+    SystemTimeToFileTime(&local, &ft);  // local time as if it were UTC: no zone rules apply
+    const FILETIME later = ToFileTime(FromFileTime(ft) + minutes * kMinute);
+    SYSTEMTIME out;
+    FileTimeToSystemTime(&later, &out);
+    return out;
 }
 
 long ClockOffset() {
@@ -143,11 +186,11 @@ bool SetClockOffset(long seconds) {
         return false;
     }
     // Expect the jump within a second of tolerance either way.
-    const long long jump = static_cast<long long>(seconds - currentOffset) * 10000000LL;
+    const long long jump = static_cast<long long>(seconds - currentOffset) * kSecond;
     bool moved = jump == 0 || WaitUntil(
                                   [&] {
                                       long long d = WallClockNow() - before - jump;
-                                      return d > -10000000LL && d < 10000000LL;
+                                      return d > -kSecond && d < kSecond;
                                   },
                                   Ms(3000));
     if (!moved) {
@@ -156,6 +199,15 @@ bool SetClockOffset(long seconds) {
     }
     currentOffset = seconds;
     return true;
+}
+
+bool SetClockToUtc(long long utc) {
+    const long long real = WallClockNow() - ClockOffset() * kSecond;
+    return SetClockOffset(static_cast<long>((utc - real) / kSecond));
+}
+
+bool SetClockTo(const SYSTEMTIME& local) {
+    return SetClockToUtc(LocalToUtc(local));
 }
 
 // --- files and folders ----------------------------------------------------------------------

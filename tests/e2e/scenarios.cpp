@@ -40,45 +40,26 @@ struct Options {
     std::wstring runsFolder;
 };
 
-// --- local time for schedule lines ----------------------------------------------------------
-
-struct LocalTime {
-    int year, month, day, hour, minute;
-};
-
-LocalTime Now() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute};
-}
-
-// Local time `minutes` whole minutes after the start of the current minute.
-LocalTime MinutesAhead(int minutes) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    now.wSecond = 0;
-    now.wMilliseconds = 0;
-    FILETIME ft;
-    SystemTimeToFileTime(&now, &ft);
-    ULARGE_INTEGER v;
-    v.LowPart = ft.dwLowDateTime;
-    v.HighPart = ft.dwHighDateTime;
-    v.QuadPart += static_cast<ULONGLONG>(minutes) * 60 * 10000000ULL;
-    ft.dwLowDateTime = v.LowPart;
-    ft.dwHighDateTime = v.HighPart;
-    SYSTEMTIME later;
-    FileTimeToSystemTime(&ft, &later);
-    return {later.wYear, later.wMonth, later.wDay, later.wHour, later.wMinute};
-}
-
 std::wstring N(int value) {
     return std::to_wstring(value);
 }
 
+// --- schedule lines ---------------------------------------------------------------------------
+
+// A date line as a user writes it.
+std::wstring DateLine(const std::wstring& name, const SYSTEMTIME& t) {
+    return name + L"," + N(t.wYear) + L"," + N(t.wMonth) + L"," + N(t.wDay) + L"," + N(t.wHour) +
+           L"," + N(t.wMinute) + L"\r\n";
+}
+
 // A date line as the program writes it: a blank before each number.
-std::wstring WrittenDateLine(const std::wstring& name, const LocalTime& t) {
-    return name + L", " + N(t.year) + L", " + N(t.month) + L", " + N(t.day) + L", " + N(t.hour) +
-           L", " + N(t.minute);
+std::wstring WrittenDateLine(const std::wstring& name, const SYSTEMTIME& t) {
+    return name + L", " + N(t.wYear) + L", " + N(t.wMonth) + L", " + N(t.wDay) + L", " +
+           N(t.wHour) + L", " + N(t.wMinute) + L"\r\n";
+}
+
+std::wstring WeekdayLine(const std::wstring& name, const wchar_t* code, const SYSTEMTIME& t) {
+    return name + L"," + code + L"," + N(t.wHour) + L"," + N(t.wMinute) + L"\r\n";
 }
 
 // --- common steps ---------------------------------------------------------------------------
@@ -165,8 +146,8 @@ std::wstring WorkingDirectory(const RunFolder&) {
 // shown, the program resident; the icon comes back when the task bar is re-created.
 int Startup(const Options& o) {
     Checks c;
-    LocalTime next = MinutesAhead(60 * 24 * 30);
-    std::string file = Cp932(WrittenDateLine(L"Dentist", next) + L"\r\nゴミ出し,MON, 7, 0\r\n");
+    SYSTEMTIME next = AddMinutes(LocalNow(), 60 * 24 * 30);
+    std::string file = Cp932(WrittenDateLine(L"Dentist", next) + L"ゴミ出し,MON, 7, 0\r\n");
     RunFolder folder(o.runsFolder, L"startup", o.program, file);
     if (!folder.ok())
         return 1;
@@ -182,7 +163,7 @@ int Startup(const Options& o) {
     if (!c.Expect(shown, L"the splash window \" \" did not become visible"))
         return 1;
     auto splashSeen = Clock::now();
-    Say(L"splash visible after " + std::to_wstring(SecondsSince(t0)) + L" s");
+    Say(L"splash visible after " + Fixed(SecondsSince(t0)) + L" s");
     Screenshot(L"startup-splash", splash);
     std::vector<std::wstring> texts = ChildTexts(splash);
     for (const wchar_t* label : {L"Pel", L"mora!", L"操作はタスクトレイからどうぞ"})
@@ -196,10 +177,9 @@ int Startup(const Options& o) {
     double shownFor = SecondsSince(splashSeen);
     c.Expect(gone, L"the splash is still visible 8 s after it appeared");
     if (gone) {
-        Say(L"splash gone after " + std::to_wstring(shownFor) + L" s");
-        c.Expect(
-            shownFor >= 2.0 && shownFor <= 6.0,
-            L"the splash was shown for " + std::to_wstring(shownFor) + L" s; expected about 2.5 s");
+        Say(L"splash gone after " + Fixed(shownFor) + L" s");
+        c.Expect(shownFor >= 2.0 && shownFor <= 6.0,
+                 L"the splash was shown for " + Fixed(shownFor) + L" s; expected about 2.5 s");
     }
     c.Expect(!p.WaitExit(kQuietPeriod),
              L"the program ended after its splash closed; it must stay resident");
@@ -290,7 +270,7 @@ int MissingFile(const Options& o) {
     bool ended = p.WaitExit(Ms(6000));
     c.Expect(ended, L"the program still runs 6 s after the read-error box was answered");
     if (ended)
-        Say(L"process ended " + std::to_wstring(SecondsSince(ok)) + L" s after OK");
+        Say(L"process ended " + Fixed(SecondsSince(ok)) + L" s after OK");
     c.Expect(!FileExists(folder.scheduleFile()), L"the program created Alarm_List.txt");
     return c.failures();
 }
@@ -299,8 +279,8 @@ int MissingFile(const Options& o) {
 // While a box is open the tray menu does not open. Exit then writes back only the good lines.
 int BadLines(const Options& o) {
     Checks c;
-    LocalTime next = MinutesAhead(60 * 24 * 40);
-    std::wstring y = N(next.year);
+    SYSTEMTIME next = AddMinutes(LocalNow(), 60 * 24 * 40);
+    std::wstring y = N(next.wYear);
     // In order: a weekday line with a non-numeric hour, a note without a comma (ignored
     // silently), a date line with a non-numeric day, a good date line, a year out of range
     // (after an ideographic space), a past date, a good weekday line whose minute is absent.
@@ -381,12 +361,12 @@ int Exit(const Options& o) {
     if (!c.Expect(SetClockOffset(0), L"the clock cannot be moved"))
         return 1;
 
-    LocalTime soon = MinutesAhead(2);              // 60 to 120 s ahead
-    LocalTime later = MinutesAhead(60 * 24 * 20);  // well ahead
-    LocalTime nextYear{Now().year + 1, 1, 5, 14, 0};
-    std::wstring text = L"ゴミ出し,wkd,7,30\r\n" + WrittenDateLine(L"Dentist", nextYear) + L"\r\n" +
-                        WrittenDateLine(L"Soon", soon) + L"\r\n" + L"歯医者 予約," + N(later.year) +
-                        L"," + N(later.month) + L"," + N(later.day) + L",9,5\r\n" +
+    SYSTEMTIME soon = AddMinutes(LocalNow(), 2);              // 60 to 120 s ahead
+    SYSTEMTIME later = AddMinutes(LocalNow(), 60 * 24 * 20);  // well ahead
+    SYSTEMTIME appointment = LocalAt(later.wYear, later.wMonth, later.wDay, 9, 5);
+    SYSTEMTIME nextYear = LocalAt(LocalNow().wYear + 1, 1, 5, 14, 0);
+    std::wstring text = L"ゴミ出し,wkd,7,30\r\n" + WrittenDateLine(L"Dentist", nextYear) +
+                        WrittenDateLine(L"Soon", soon) + DateLine(L"歯医者 予約", appointment) +
                         L"Garbage,MON,7\r\n";
     std::string file = Cp932(text);
     RunFolder folder(o.runsFolder, L"exit", o.program, file);
@@ -424,13 +404,12 @@ int Exit(const Options& o) {
     bool ended = p.WaitExit(Ms(8000));
     c.Expect(ended, L"Exit did not end the program within 8 s");
     if (ended)
-        Say(L"process ended " + std::to_wstring(SecondsSince(chosen)) + L" s after Exit");
+        Say(L"process ended " + Fixed(SecondsSince(chosen)) + L" s after Exit");
     ExpectTrayHidden(c);
 
-    std::wstring expected =
-        WrittenDateLine(L"Dentist", nextYear) + L"\r\n" +
-        WrittenDateLine(L"歯医者予約", {later.year, later.month, later.day, 9, 5}) + L"\r\n" +
-        L"ゴミ出し,WKD, 7, 30\r\nGarbage,MON, 7, 0\r\n";
+    std::wstring expected = WrittenDateLine(L"Dentist", nextYear) +
+                            WrittenDateLine(L"歯医者予約", appointment) +
+                            L"ゴミ出し,WKD, 7, 30\r\nGarbage,MON, 7, 0\r\n";
     auto bytes = ReadBytes(folder.scheduleFile());
     c.ExpectEq(Visible(bytes.value_or("(missing)")), Visible(Cp932(expected)),
                L"Alarm_List.txt after Exit");
@@ -470,7 +449,7 @@ int ExitDuringSplash(const Options& o) {
     ExpectTrayHidden(c);
     double exitAt = SecondsSince(splashSeen);
     if (!c.Expect(exitAt < 2.0,
-                  L"Exit took until " + std::to_wstring(exitAt) +
+                  L"Exit took until " + Fixed(exitAt) +
                       L" s after the splash appeared; the scenario needs it within 2 s"))
         return c.failures();
     c.Expect(p.Running() && IsVisible(splash),
@@ -480,10 +459,9 @@ int ExitDuringSplash(const Options& o) {
     double endedAt = SecondsSince(splashSeen);
     c.Expect(ended, L"the process still runs 8 s after the splash appeared");
     if (ended) {
-        Say(L"exit at " + std::to_wstring(exitAt) + L" s, process ended " +
-            std::to_wstring(endedAt) + L" s after the splash appeared");
-        c.Expect(endedAt >= 2.0 && endedAt <= 6.0, L"the process ended " +
-                                                       std::to_wstring(endedAt) +
+        Say(L"exit at " + Fixed(exitAt) + L" s, process ended " + Fixed(endedAt) +
+            L" s after the splash appeared");
+        c.Expect(endedAt >= 2.0 && endedAt <= 6.0, L"the process ended " + Fixed(endedAt) +
                                                        L" s after the splash appeared; expected "
                                                        L"when the splash closes, about 2.5 s");
     }
@@ -552,50 +530,6 @@ const wchar_t* const kAlarmCaption = L"  時間です。";
 const wchar_t* const kAlarmSentence = L"の時間になりました。";
 // The program starts with its clock this many seconds before the minute its entry is due.
 const int kLeadSeconds = 5;
-constexpr long long kSecond = 10000000LL;  // FILETIME units
-
-double Seconds(long long fileTimeUnits) {
-    return static_cast<double>(fileTimeUnits) / kSecond;
-}
-
-std::wstring Fixed(double value, int decimals = 3) {
-    wchar_t text[32];
-    swprintf(text, 32, L"%.*f", decimals, value);
-    return text;
-}
-
-// `local` moved by whole minutes, with the weekday filled in.
-SYSTEMTIME AddMinutes(SYSTEMTIME local, long long minutes) {
-    local.wSecond = 0;
-    local.wMilliseconds = 0;
-    FILETIME ft;
-    SystemTimeToFileTime(&local, &ft);
-    ULARGE_INTEGER v;
-    v.LowPart = ft.dwLowDateTime;
-    v.HighPart = ft.dwHighDateTime;
-    v.QuadPart += static_cast<ULONGLONG>(minutes * 60 * kSecond);
-    ft.dwLowDateTime = v.LowPart;
-    ft.dwHighDateTime = v.HighPart;
-    SYSTEMTIME out;
-    FileTimeToSystemTime(&ft, &out);
-    return out;
-}
-
-SYSTEMTIME LocalNow() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return t;
-}
-
-std::wstring DateLine(const std::wstring& name, const SYSTEMTIME& t) {
-    return name + L"," + N(t.wYear) + L"," + N(t.wMonth) + L"," + N(t.wDay) + L"," + N(t.wHour) +
-           L"," + N(t.wMinute) + L"\r\n";
-}
-
-std::wstring WeekdayLine(const std::wstring& name, const wchar_t* code, const SYSTEMTIME& t) {
-    return name + L"," + code + L"," + N(t.wHour) + L"," + N(t.wMinute) + L"\r\n";
-}
-
 std::wstring EnvironmentPath(const wchar_t* name) {
     wchar_t value[1024];
     DWORD n = GetEnvironmentVariableW(name, value, 1024);
@@ -636,9 +570,7 @@ struct AlarmProgram {
 std::optional<AlarmProgram> StartBefore(Checks& c, const RunFolder& folder, const SYSTEMTIME& due) {
     AlarmProgram run;
     run.due = LocalToUtc(due);
-    const long long real = WallClockNow() - ClockOffset() * kSecond;
-    const long offset = static_cast<long>((run.due - kLeadSeconds * kSecond - real) / kSecond);
-    if (!c.Expect(SetClockOffset(offset), L"the clock cannot be moved"))
+    if (!c.Expect(SetClockToUtc(run.due - kLeadSeconds * kSecond), L"the clock cannot be moved"))
         return std::nullopt;
     UseAlsaAudioDriver();
     run.process = Process::Start(folder.program(), WorkingDirectory(folder));
@@ -807,14 +739,12 @@ int OkHides(const Options& o) {
              L"the alarm window came back within its minute: the entry rang twice");
 
     // Straight to 5 s before the next minute (a jump of under a minute, with nothing due in it).
-    long long toNext = run->due + 60 * kSecond - WallClockNow();
-    if (!c.Expect(
-            SetClockOffset(ClockOffset() + static_cast<long>(toNext / kSecond) - kLeadSeconds),
-            L"the clock cannot be moved"))
+    if (!c.Expect(SetClockToUtc(run->due + kMinute - kLeadSeconds * kSecond),
+                  L"the clock cannot be moved"))
         return c.failures();
     c.Expect(FindAlarm(run->process.id()) == nullptr,
              L"the alarm window showed when the clock moved, before the next entry was due");
-    alarm = WaitRing(c, *run, run->due + 60 * kSecond, L"second alarm");
+    alarm = WaitRing(c, *run, run->due + kMinute, L"second alarm");
     if (alarm)
         ExpectAlarmWindow(c, alarm, second, L"second alarm");
     return c.failures();
@@ -851,10 +781,7 @@ int WkeSaturday(const Options& o) {
 // the year). The entry after it, at 00:00 a day later, must not ring.
 int DateMidnight(const Options& o) {
     Checks c;
-    SYSTEMTIME due{};
-    due.wYear = static_cast<WORD>(LocalNow().wYear + 1);
-    due.wMonth = 1;
-    due.wDay = 1;
+    SYSTEMTIME due = LocalAt(LocalNow().wYear + 1, 1, 1, 0, 0);
     SYSTEMTIME dayAfter = AddMinutes(due, 24 * 60);
     RunFolder folder(o.runsFolder, L"date-midnight", o.program,
                      Cp932(DateLine(L"新年のあいさつ", due) + DateLine(L"翌日の同時刻", dayAfter)));
@@ -968,23 +895,6 @@ const wchar_t* const kAddedText = L"スケジュールを追加しました。\n
 const wchar_t* const kDuplicateText = L"同じ時間に二重の予約はできません。";
 const int kMenuList = 0;
 const int kMenuToday = 1;
-
-SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second = 0) {
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(year);
-    t.wMonth = static_cast<WORD>(month);
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
-    return t;
-}
-
-// Moves the clock of the program and of this driver so that local time reads `local` now.
-bool SetClockTo(const SYSTEMTIME& local) {
-    const long long real = WallClockNow() - ClockOffset() * kSecond;
-    return SetClockOffset(static_cast<long>((LocalToUtc(local) - real) / kSecond));
-}
 
 std::wstring Spaces(int n) {
     return std::wstring(static_cast<size_t>(n), L' ');
@@ -1173,10 +1083,10 @@ int TodayWindow(const Options& o) {
     const std::string file = Cp932(PreparedSchedules());
     RunFolder folder(o.runsFolder, L"today-window", o.program, file);
     // Started before the day's first entry, so the reader keeps every entry of the day.
-    auto run = StartOn(c, folder, At(2027, 2, 24, 7, 50), L"today-window");
+    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 7, 50), L"today-window");
     if (!run)
         return c.failures() + 1;
-    if (!c.Expect(SetClockTo(At(2027, 2, 24, 12, 0, 3)), L"the clock cannot be moved"))
+    if (!c.Expect(SetClockTo(LocalAt(2027, 2, 24, 12, 0, 3)), L"the clock cannot be moved"))
         return c.failures();
 
     HWND today = ChooseFromTray(c, *run, kMenuToday, kTodayCaption);
@@ -1228,7 +1138,7 @@ int ListDelete(const Options& o) {
     Checks c;
     const std::string file = Cp932(PreparedSchedules());
     RunFolder folder(o.runsFolder, L"list-delete", o.program, file);
-    auto run = StartOn(c, folder, At(2027, 2, 24, 7, 50), L"list-delete");
+    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 7, 50), L"list-delete");
     if (!run)
         return c.failures() + 1;
     auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
@@ -1435,34 +1345,24 @@ bool PickEntry(Checks& c, HWND combo, const std::wstring& entry, const std::wstr
 // The boxes of a dialog show the program's clock: one of two readings taken around the
 // opening (a minute may begin in between).
 void ExpectPreselectedNow(Checks& c, const std::vector<HWND>& boxes,
-                          const std::vector<int (*)(const SYSTEMTIME&)>& parts,
-                          const SYSTEMTIME& before, const SYSTEMTIME& after,
-                          const std::wstring& what) {
+                          const std::vector<WORD SYSTEMTIME::*>& parts, const SYSTEMTIME& before,
+                          const SYSTEMTIME& after, const std::wstring& what) {
     std::wstring shown, early, late;
     for (size_t i = 0; i < boxes.size(); ++i) {
         shown += L" " + Selected(boxes[i]);
-        early += L" " + N(parts[i](before));
-        late += L" " + N(parts[i](after));
+        early += L" " + N(before.*parts[i]);
+        late += L" " + N(after.*parts[i]);
     }
     if (shown != early)
         c.ExpectEq(shown, late, what + L": the preselected entries");
 }
 
-int YearOf(const SYSTEMTIME& t) {
-    return t.wYear;
-}
-int MonthOf(const SYSTEMTIME& t) {
-    return t.wMonth;
-}
-int DayOf(const SYSTEMTIME& t) {
-    return t.wDay;
-}
-int HourOf(const SYSTEMTIME& t) {
-    return t.wHour;
-}
-int MinuteOf(const SYSTEMTIME& t) {
-    return t.wMinute;
-}
+// The parts of now that the date dialog's boxes show, left to right, and the weekday dialog's
+// time boxes.
+const std::vector<WORD SYSTEMTIME::*> kDateParts = {&SYSTEMTIME::wYear, &SYSTEMTIME::wMonth,
+                                                    &SYSTEMTIME::wDay, &SYSTEMTIME::wHour,
+                                                    &SYSTEMTIME::wMinute};
+const std::vector<WORD SYSTEMTIME::*> kTimeParts = {&SYSTEMTIME::wHour, &SYSTEMTIME::wMinute};
 
 // Presses "設定" and returns the box it opens (any title).
 std::optional<MessageBoxView> PressSet(Checks& c, const Running& run, const AddDialog& d,
@@ -1493,7 +1393,7 @@ int AddDate(const Options& o) {
         L"健康診断,2028,6,1,9,0\r\n定例,WED,10,0\r\nゴミ出し,MON,7,0\r\n";
     RunFolder folder(o.runsFolder, L"add-date", o.program, Cp932(older));
     // Wednesday 24 February 2027: a common year before a leap year.
-    auto run = StartOn(c, folder, At(2027, 2, 24, 10, 20, 5), L"add-date");
+    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 10, 20, 5), L"add-date");
     if (!run)
         return c.failures() + 1;
     auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
@@ -1511,8 +1411,7 @@ int AddDate(const Options& o) {
     ExpectNumbers(c, dy, 1, 28, L"day box (February 2027)");
     ExpectNumbers(c, hr, 0, 23, L"hour box");
     ExpectNumbers(c, mi, 0, 59, L"minute box");
-    ExpectPreselectedNow(c, d->boxes, {YearOf, MonthOf, DayOf, HourOf, MinuteOf}, before, after,
-                         L"date dialog");
+    ExpectPreselectedNow(c, d->boxes, kDateParts, before, after, L"date dialog");
     c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
 
     const std::wstring typed = L"  歯科,検診　";
@@ -1564,8 +1463,7 @@ int AddDate(const Options& o) {
         return c.failures();
     yr = d->boxes[0], mt = d->boxes[1], dy = d->boxes[2], hr = d->boxes[3], mi = d->boxes[4];
     c.ExpectEq(TextOf(d->name), typed, L"the name box at the second opening");
-    ExpectPreselectedNow(c, d->boxes, {YearOf, MonthOf, DayOf, HourOf, MinuteOf}, before, after,
-                         L"date dialog, second opening");
+    ExpectPreselectedNow(c, d->boxes, kDateParts, before, after, L"date dialog, second opening");
     // The preselected minute has begun: past (unless the clock stands at its second 0).
     WaitUntil([] { return LocalNow().wSecond != 0; }, Ms(2000));
     box = PressSet(c, *run, *d, L"the current minute");
@@ -1599,7 +1497,7 @@ int AddDate(const Options& o) {
         return c.failures();
     ExpectNumbers(c, d->boxes[0], 2027, 2037, L"year box after the close box");
     ExpectNumbers(c, d->boxes[2], 1, 28, L"day box after the close box");
-    ExpectPreselectedNow(c, d->boxes, {YearOf, MonthOf, DayOf, HourOf, MinuteOf}, before, after,
+    ExpectPreselectedNow(c, d->boxes, kDateParts, before, after,
                          L"date dialog after the close box");
     PostMessageW(d->cancel, BM_CLICK, 0, 0);
     ExpectBackToList(c, *lw, *d, L"キャンセル");
@@ -1617,7 +1515,7 @@ int AddWeekday(const Options& o) {
     const std::wstring older =
         L"出張,2029,1,10,8,0\r\n定例,WED,18,0\r\nゴミ出し,MON,7,0\r\n夜の散歩,EVD,21,0\r\n";
     RunFolder folder(o.runsFolder, L"add-weekday", o.program, Cp932(older));
-    auto run = StartOn(c, folder, At(2027, 2, 24, 10, 20, 5), L"add-weekday");
+    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 10, 20, 5), L"add-weekday");
     if (!run)
         return c.failures() + 1;
     auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
@@ -1636,7 +1534,7 @@ int AddWeekday(const Options& o) {
     c.ExpectEq(TextOf(ComboEdit(day)), L"水", L"weekday box's text field on a Wednesday");
     ExpectNumbers(c, hr, 0, 23, L"hour box");
     ExpectNumbers(c, mi, 0, 59, L"minute box");
-    ExpectPreselectedNow(c, {hr, mi}, {HourOf, MinuteOf}, before, after, L"weekday dialog");
+    ExpectPreselectedNow(c, {hr, mi}, kTimeParts, before, after, L"weekday dialog");
     c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
 
     // Typing into the weekday box: a warning, then today's weekday again.
@@ -1736,6 +1634,6 @@ int wmain(int argc, wchar_t** argv) {
     auto start = Clock::now();
     int failures = scenario->run(o);
     Say(std::wstring(failures ? L"FAILED " : L"PASSED ") + argv[1] + L" (" +
-        std::to_wstring(SecondsSince(start)) + L" s)");
+        Fixed(SecondsSince(start)) + L" s)");
     return failures ? 1 : 0;
 }
