@@ -393,28 +393,40 @@ DWORD WindowProcess(HWND window) {
 
 namespace {
 struct FindState {
-    const WindowQuery* query;
+    const std::function<bool(HWND)>* accept;
     HWND found;
 };
 
 BOOL CALLBACK FindProc(HWND window, LPARAM param) {
     auto* state = reinterpret_cast<FindState*>(param);
-    const WindowQuery& q = *state->query;
-    if (q.processId && WindowProcess(window) != *q.processId)
-        return TRUE;
-    if (q.visibleOnly && !IsWindowVisible(window))
-        return TRUE;
-    if (WindowText(window) != q.caption)
+    if (!(*state->accept)(window))
         return TRUE;
     state->found = window;
     return FALSE;
 }
 }  // namespace
 
-HWND FindTopWindow(const WindowQuery& query) {
-    FindState state{&query, nullptr};
+HWND FindTopWindowIf(const std::function<bool(HWND)>& accept) {
+    FindState state{&accept, nullptr};
     EnumWindows(FindProc, reinterpret_cast<LPARAM>(&state));
     return state.found;
+}
+
+namespace {
+bool Matches(HWND window, const WindowQuery& query) {
+    return (!query.processId || WindowProcess(window) == *query.processId) &&
+           (!query.visibleOnly || IsWindowVisible(window)) && WindowText(window) == query.caption;
+}
+}  // namespace
+
+HWND FindTopWindow(const WindowQuery& query) {
+    return FindTopWindowIf([&](HWND window) { return Matches(window, query); });
+}
+
+HWND WaitTopWindowIf(const std::function<bool(HWND)>& accept, Ms timeout) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindowIf(accept)) != nullptr; }, timeout);
+    return found;
 }
 
 namespace {
@@ -454,9 +466,7 @@ bool WaitPainted(HWND window, Ms timeout) {
 }
 
 HWND WaitTopWindow(const WindowQuery& query, Ms timeout) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopWindow(query)) != nullptr; }, timeout);
-    return found;
+    return WaitTopWindowIf([&](HWND window) { return Matches(window, query); }, timeout);
 }
 
 namespace {
@@ -499,40 +509,23 @@ MessageBoxView ReadMessageBox(HWND box) {
     return view;
 }
 
-namespace {
-struct BoxSearch {
-    DWORD pid;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK BoxProc(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<BoxSearch*>(param);
-    if (WindowProcess(window) != s->pid || !IsWindowVisible(window))
-        return TRUE;
-    if (ClassName(window) != L"#32770")
-        return TRUE;
-    if (!s->title->empty() && WindowText(window) != *s->title)
-        return TRUE;
-    s->found = window;
-    return FALSE;
-}
-}  // namespace
-
 std::optional<MessageBoxView> WaitMessageBox(DWORD processId, const std::wstring& title,
                                              Ms timeout) {
-    BoxSearch search{processId, &title, nullptr};
+    HWND box = nullptr;
     bool found = WaitUntil(
         [&] {
-            search.found = nullptr;
-            EnumWindows(BoxProc, reinterpret_cast<LPARAM>(&search));
+            box = FindTopWindowIf([&](HWND window) {
+                return WindowProcess(window) == processId && IsWindowVisible(window) &&
+                       ClassName(window) == L"#32770" &&
+                       (title.empty() || WindowText(window) == title);
+            });
             // The text static is filled during WM_INITDIALOG; wait for it as well.
-            return search.found && GetDlgItem(search.found, 0xFFFF) != nullptr;
+            return box && GetDlgItem(box, 0xFFFF) != nullptr;
         },
         timeout);
     if (!found)
         return std::nullopt;
-    return ReadMessageBox(search.found);
+    return ReadMessageBox(box);
 }
 
 bool AnswerMessageBox(const MessageBoxView& box, int buttonId, Ms timeout) {
@@ -698,36 +691,18 @@ void PostTrayEvent(HWND owner, UINT mouseEvent, UINT callbackMessage) {
 }
 
 namespace {
-struct MenuSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK MenuProc(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<MenuSearch*>(param);
-    if (WindowProcess(window) == s->pid && IsWindowVisible(window) &&
-        ClassName(window) == L"#32768") {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindPopupMenu(DWORD processId) {
-    MenuSearch search{processId, nullptr};
-    EnumWindows(MenuProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+bool IsPopupMenuOf(HWND window, DWORD processId) {
+    return WindowProcess(window) == processId && IsWindowVisible(window) &&
+           ClassName(window) == L"#32768";
 }
 }  // namespace
 
 bool PopupMenuOpen(DWORD processId) {
-    return FindPopupMenu(processId) != nullptr;
+    return FindTopWindowIf([&](HWND window) { return IsPopupMenuOf(window, processId); });
 }
 
 HWND WaitPopupMenu(DWORD processId, Ms timeout) {
-    HWND menu = nullptr;
-    WaitUntil([&] { return (menu = FindPopupMenu(processId)) != nullptr; }, timeout);
-    return menu;
+    return WaitTopWindowIf([&](HWND window) { return IsPopupMenuOf(window, processId); }, timeout);
 }
 
 void ChooseMenuItemByKeys(HWND menu, int selectableIndex) {

@@ -146,11 +146,14 @@ struct WindowQuery {
 };
 
 HWND FindTopWindow(const WindowQuery& query);
+// The first top-level window, in Z order, for which `accept` holds, or null.
+HWND FindTopWindowIf(const std::function<bool(HWND)>& accept);
 // Texts of the visible child controls of `window`, in Z order.
 std::vector<std::wstring> ChildTexts(HWND window);
 // Waits until neither the window nor any of its children has anything left to paint.
 bool WaitPainted(HWND window, Ms timeout = Ms(3000));
 HWND WaitTopWindow(const WindowQuery& query, Ms timeout);
+HWND WaitTopWindowIf(const std::function<bool(HWND)>& accept, Ms timeout);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 DWORD WindowProcess(HWND window);
@@ -188,7 +191,7 @@ std::vector<ChildControl> ChildControls(HWND window);
 std::vector<HWND> ControlsOfClass(HWND window, const std::wstring& className);
 // The buttons whose caption is `caption`, ordered top to bottom.
 std::vector<HWND> ButtonsCaptioned(HWND window, const std::wstring& caption);
-// WM_GETTEXT with a timeout ("(no answer)" when the owner does not answer).
+// WM_GETTEXT with a timeout ("(no answer)" when the owner does not answer within 3 s).
 std::wstring TextOf(HWND control);
 
 // List boxes, read cross-process: every line as LB_GETTEXT gives it (tabs kept).

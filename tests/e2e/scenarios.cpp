@@ -4,9 +4,16 @@
 #include <algorithm>
 
 namespace e2e {
+namespace {
+const wchar_t* const kListCaption = L"  アラームスケジュールの一覧";
+}  // namespace
 
 std::wstring N(int value) {
     return std::to_wstring(value);
+}
+
+std::wstring Spaces(int n) {
+    return std::wstring(static_cast<size_t>(n), L' ');
 }
 
 std::wstring DateLine(const std::wstring& name, const SYSTEMTIME& t) {
@@ -33,6 +40,19 @@ HWND FindSplash(DWORD pid) {
 
 HWND FindMain(DWORD pid) {
     return FindTopWindow({kMainCaption, pid});
+}
+
+HWND WaitSplash(DWORD pid) {
+    return WaitTopWindow({kSplashCaption, pid, true}, kStartDeadline);
+}
+
+bool ExpectSplashClosed(Checks& c, DWORD pid) {
+    return c.Expect(WaitUntil([&] { return FindSplash(pid) == nullptr; }, Ms(8000)),
+                    L"the splash did not close");
+}
+
+Process StartProgram(const RunFolder& folder) {
+    return Process::Start(folder.program(), L"C:\\");
 }
 
 bool ExpectQuietStart(Checks& c, const Process& p, const wchar_t* label) {
@@ -67,12 +87,11 @@ void ExpectBox(Checks& c, const std::optional<MessageBoxView>& box, const std::w
                           : L": the box shows an icon; expected none"));
 }
 
-std::wstring WorkingDirectory(const RunFolder&) {
-    return L"C:\\";
-}
-
-std::wstring Spaces(int n) {
-    return std::wstring(static_cast<size_t>(n), L' ');
+std::optional<MessageBoxView> ExpectWriteErrorBox(Checks& c, DWORD pid, const std::wstring& what) {
+    const std::wstring title = L"ディスク書込みエラー";
+    auto box = WaitMessageBox(pid, title, kBoxDeadline);
+    ExpectBox(c, box, title, L"Alarm_List.txtの書込み時にエラーが発生しました。", false, what);
+    return box;
 }
 
 void ExpectLines(Checks& c, const std::vector<std::wstring>& actual,
@@ -92,18 +111,22 @@ void ExpectFile(Checks& c, const RunFolder& folder, const std::wstring& expected
                Visible(Cp932(expected)), what);
 }
 
-std::optional<Running> StartOn(Checks& c, const RunFolder& folder, const SYSTEMTIME& when,
-                               const wchar_t* label) {
-    if (!folder.ok() || !c.Expect(SetClockTo(when), L"the clock cannot be moved"))
+HANDLE HoldScheduleFile(const RunFolder& folder) {
+    return CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::optional<Running> StartOn(Checks& c, const Options& o, const wchar_t* scenario,
+                               const std::string& file, const SYSTEMTIME& when) {
+    Running run{RunFolder(o.runsFolder, scenario, o.program, file), Process(), nullptr};
+    if (!run.folder.ok() || !c.Expect(SetClockTo(when), L"the clock cannot be moved"))
         return std::nullopt;
-    Running run;
-    run.process = Process::Start(folder.program(), WorkingDirectory(folder));
-    if (!run.process.started() || !ExpectQuietStart(c, run.process, label))
+    run.process = StartProgram(run.folder);
+    if (!run.process.started() || !ExpectQuietStart(c, run.process, scenario))
         return std::nullopt;
     run.main = FindMain(run.pid());
     // The file is read before the splash's timer can run; a reader box would still be open.
-    if (!c.Expect(WaitUntil([&] { return FindSplash(run.pid()) == nullptr; }, Ms(8000)),
-                  L"the splash did not close") ||
+    if (!ExpectSplashClosed(c, run.pid()) ||
         !c.Expect(!WaitMessageBox(run.pid(), L"", Ms(0)).has_value(),
                   L"a message box is open after start-up: the prepared file was not read whole"))
         return std::nullopt;
@@ -121,7 +144,8 @@ HWND ChooseFromTray(Checks& c, const Running& run, int index, const wchar_t* cap
     return window;
 }
 
-std::optional<ListWindow> ListWindowOf(Checks& c, HWND window) {
+std::optional<ListWindow> OpenListWindow(Checks& c, const Running& run) {
+    HWND window = ChooseFromTray(c, run, kMenuList, kListCaption);
     if (!window)
         return std::nullopt;
     auto lists = ControlsOfClass(window, L"ListBox");

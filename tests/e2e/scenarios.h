@@ -28,10 +28,10 @@ struct Options {
 
 inline constexpr const wchar_t* kMainCaption = L"  Pelmora!";
 inline constexpr const wchar_t* kSplashCaption = L" ";
-inline constexpr const wchar_t* kListCaption = L"  アラームスケジュールの一覧";
 // The tray menu's items, separators not counted.
 inline constexpr int kMenuList = 0;
 inline constexpr int kMenuToday = 1;
+inline constexpr int kMenuExit = 2;
 
 // Generous deadlines: Wine starts a process in well under a second on a warm server.
 inline constexpr Ms kStartDeadline{15000};
@@ -55,10 +55,14 @@ std::wstring WeekdayLine(const std::wstring& name, const wchar_t* code, const SY
 bool IsVisible(HWND window);
 HWND FindSplash(DWORD pid);
 HWND FindMain(DWORD pid);
+// Waits until the splash shows; null when it did not within kStartDeadline.
+HWND WaitSplash(DWORD pid);
+bool ExpectSplashClosed(Checks& c, DWORD pid);
 
-// Where the program is started from: not its own folder, and a folder without a schedule file,
-// so a program that opens Alarm_List.txt relative to its working directory fails visibly.
-std::wstring WorkingDirectory(const RunFolder&);
+// Starts the folder's program with C:\ as its working directory: not its own folder, and a
+// folder without a schedule file, so a program that opens Alarm_List.txt relative to its
+// working directory fails visibly.
+Process StartProgram(const RunFolder& folder);
 
 // A start-up that must show no message box: MainForm is there and hidden, and no box comes.
 bool ExpectQuietStart(Checks& c, const Process& p, const wchar_t* label);
@@ -67,6 +71,8 @@ HWND OpenTrayMenu(Checks& c, HWND main, DWORD pid, UINT mouseEvent);
 // A message box with `title`, `text`, the button OK, and the information icon or none.
 void ExpectBox(Checks& c, const std::optional<MessageBoxView>& box, const std::wstring& title,
                const std::wstring& text, bool icon, const std::wstring& what);
+// Waits for the box that reports a failed rewrite of Alarm_List.txt and checks it; left open.
+std::optional<MessageBoxView> ExpectWriteErrorBox(Checks& c, DWORD pid, const std::wstring& what);
 
 // --- checks of lines and of the schedule file ----------------------------------------------
 
@@ -75,18 +81,24 @@ void ExpectLines(Checks& c, const std::vector<std::wstring>& actual,
 // Alarm_List.txt holds exactly `expected`, encoded in CP932.
 void ExpectFile(Checks& c, const RunFolder& folder, const std::wstring& expected,
                 const std::wstring& what);
+// Opens Alarm_List.txt as an editor might hold it: for reading, sharing neither writing nor
+// deletion, so the program cannot replace it until CloseHandle. INVALID_HANDLE_VALUE when it
+// cannot be opened.
+HANDLE HoldScheduleFile(const RunFolder& folder);
 
 // --- the schedule windows -------------------------------------------------------------------
 
-// The program running on a clock set to `when`, its file loaded and its splash gone.
+// The program running in its run folder, its file loaded and its splash gone.
 struct Running {
+    RunFolder folder;
     Process process;
     HWND main = nullptr;
     DWORD pid() const { return process.id(); }
 };
 
-std::optional<Running> StartOn(Checks& c, const RunFolder& folder, const SYSTEMTIME& when,
-                               const wchar_t* label);
+// Starts the program of `scenario` with `file` as its Alarm_List.txt on a clock set to `when`.
+std::optional<Running> StartOn(Checks& c, const Options& o, const wchar_t* scenario,
+                               const std::string& file, const SYSTEMTIME& when);
 // Chooses item `index` of the tray menu and waits for the window it shows.
 HWND ChooseFromTray(Checks& c, const Running& run, int index, const wchar_t* caption);
 
@@ -97,8 +109,8 @@ struct ListWindow {
     HWND newWeekday = nullptr, deleteWeekday = nullptr;
 };
 
-// The list window's controls, told apart by kind, caption and place: the date section above
-// the weekday section.
-std::optional<ListWindow> ListWindowOf(Checks& c, HWND window);
+// Opens the list window from the tray menu and finds its controls by kind, caption and place:
+// the date section above the weekday section.
+std::optional<ListWindow> OpenListWindow(Checks& c, const Running& run);
 
 }  // namespace e2e

@@ -20,35 +20,16 @@ std::wstring Joined(const std::vector<std::wstring>& items) {
     return out;
 }
 
-struct AddDialogSearch {
-    DWORD pid;
-    size_t combos;
-    HWND found;
-};
-
-BOOL CALLBACK AddDialogProc(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<AddDialogSearch*>(param);
-    if (WindowProcess(window) == s->pid && IsWindowVisible(window) &&
-        WindowText(window) == kAddCaption &&
-        ControlsOfClass(window, L"ComboBox").size() == s->combos) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The visible add dialog with `combos` drop-down boxes (the date dialog has five, the weekday
 // dialog three; both have the same caption).
 HWND WaitAddDialog(DWORD pid, size_t combos, Ms timeout) {
-    AddDialogSearch search{pid, combos, nullptr};
-    WaitUntil(
-        [&] {
-            search.found = nullptr;
-            EnumWindows(AddDialogProc, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+    return WaitTopWindowIf(
+        [&](HWND window) {
+            return WindowProcess(window) == pid && IsWindowVisible(window) &&
+                   WindowText(window) == kAddCaption &&
+                   ControlsOfClass(window, L"ComboBox").size() == combos;
         },
         timeout);
-    return search.found;
 }
 
 struct AddDialog {
@@ -56,14 +37,17 @@ struct AddDialog {
     HWND name = nullptr;
     std::vector<HWND> boxes;  // left to right
     HWND cancel = nullptr, set = nullptr;
+    // The program's clock just before "新規追加" was pressed and once the dialog was found.
+    SYSTEMTIME openedFrom{}, openedUntil{};
 };
 
 // Presses a "新規追加" of the list window and returns the dialog it opens, the list window
 // hidden meanwhile.
 std::optional<AddDialog> OpenAddDialog(Checks& c, const Running& run, const ListWindow& lw,
                                        HWND button, size_t combos, const std::wstring& what) {
-    PostMessageW(button, BM_CLICK, 0, 0);
     AddDialog d;
+    d.openedFrom = LocalNow();
+    PostMessageW(button, BM_CLICK, 0, 0);
     d.window = WaitAddDialog(run.pid(), combos, Ms(5000));
     if (!c.Expect(d.window != nullptr, what + L": no add dialog with " +
                                            N(static_cast<int>(combos)) + L" drop-down boxes"))
@@ -80,6 +64,7 @@ std::optional<AddDialog> OpenAddDialog(Checks& c, const Running& run, const List
     d.name = edits[0];
     d.cancel = cancels[0];
     d.set = sets[0];
+    d.openedUntil = LocalNow();
     return d;
 }
 
@@ -121,16 +106,15 @@ bool PickEntry(Checks& c, HWND combo, const std::wstring& entry, const std::wstr
     return c.Expect(false, what + L": \"" + entry + L"\" not reached");
 }
 
-// The boxes of a dialog show the program's clock: one of two readings taken around the
+// The boxes of a dialog show the program's clock: one of the two readings taken around the
 // opening (a minute may begin in between).
-void ExpectPreselectedNow(Checks& c, const std::vector<HWND>& boxes,
-                          const std::vector<WORD SYSTEMTIME::*>& parts, const SYSTEMTIME& before,
-                          const SYSTEMTIME& after, const std::wstring& what) {
+void ExpectPreselectedNow(Checks& c, const AddDialog& d, const std::vector<HWND>& boxes,
+                          const std::vector<WORD SYSTEMTIME::*>& parts, const std::wstring& what) {
     std::wstring shown, early, late;
     for (size_t i = 0; i < boxes.size(); ++i) {
         shown += L" " + Selected(boxes[i]);
-        early += L" " + N(before.*parts[i]);
-        late += L" " + N(after.*parts[i]);
+        early += L" " + N(d.openedFrom.*parts[i]);
+        late += L" " + N(d.openedUntil.*parts[i]);
     }
     if (shown != early)
         c.ExpectEq(shown, late, what + L": the preselected entries");
@@ -159,6 +143,39 @@ void ExpectBackToList(Checks& c, const ListWindow& lw, const AddDialog& d,
              what + L": the list window did not come back in place of the dialog");
 }
 
+// "設定" for an entry the program takes: the confirmation names `entry`, Alarm_List.txt already
+// holds `written` when it shows, and after OK the list window is back. False when no box came.
+bool ExpectAdded(Checks& c, const Running& run, const ListWindow& lw, const AddDialog& d,
+                 const std::wstring& entry, const std::wstring& written, const std::wstring& what) {
+    auto box = PressSet(c, run, d, what);
+    if (!box)
+        return false;
+    ExpectBox(c, box, kAddedTitle, kAddedText + entry, false, what);
+    ExpectFile(c, run.folder, written, L"Alarm_List.txt when the addition is confirmed");
+    c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
+    ExpectBackToList(c, lw, d, what);
+    return true;
+}
+
+// "設定" for an entry the program refuses with the box `title` / `text`, answered OK.
+void ExpectRefused(Checks& c, const Running& run, const AddDialog& d, const std::wstring& title,
+                   const std::wstring& text, const std::wstring& what) {
+    auto box = PressSet(c, run, d, what);
+    if (box) {
+        ExpectBox(c, box, title, text, false, what);
+        c.Expect(AnswerMessageBox(*box, IDOK), what + L": the box did not close on OK");
+    }
+}
+
+// "設定" for a date and time, or a code and time, already booked: refused, the dialog stays,
+// the file keeps `written`.
+void ExpectDuplicateRefused(Checks& c, const Running& run, const AddDialog& d,
+                            const std::wstring& written, const std::wstring& what) {
+    ExpectRefused(c, run, d, kAppTitle, kDuplicateText, what);
+    c.Expect(IsVisible(d.window), L"the dialog closed after a refused addition");
+    ExpectFile(c, run.folder, written, L"Alarm_List.txt after the refused duplicate");
+}
+
 }  // namespace
 
 // A date schedule added through the dialog: the boxes preselected to now (the years from this
@@ -172,18 +189,15 @@ int AddDate(const Options& o) {
     const std::wstring older =
         L"出張,2029,1,10,8,0\r\n引越し,2027,3,5,10,0\r\n"
         L"健康診断,2028,6,1,9,0\r\n定例,WED,10,0\r\nゴミ出し,MON,7,0\r\n";
-    RunFolder folder(o.runsFolder, L"add-date", o.program, Cp932(older));
     // Wednesday 24 February 2027: a common year before a leap year.
-    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 10, 20, 5), L"add-date");
+    auto run = StartOn(c, o, L"add-date", Cp932(older), LocalAt(2027, 2, 24, 10, 20, 5));
     if (!run)
         return c.failures() + 1;
-    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    auto lw = OpenListWindow(c, *run);
     if (!lw)
         return c.failures();
 
-    SYSTEMTIME before = LocalNow();
     auto d = OpenAddDialog(c, *run, *lw, lw->newDate, 5, L"date dialog");
-    SYSTEMTIME after = LocalNow();
     if (!d)
         return c.failures();
     HWND yr = d->boxes[0], mt = d->boxes[1], dy = d->boxes[2], hr = d->boxes[3], mi = d->boxes[4];
@@ -192,7 +206,7 @@ int AddDate(const Options& o) {
     ExpectNumbers(c, dy, 1, 28, L"day box (February 2027)");
     ExpectNumbers(c, hr, 0, 23, L"hour box");
     ExpectNumbers(c, mi, 0, 59, L"minute box");
-    ExpectPreselectedNow(c, d->boxes, kDateParts, before, after, L"date dialog");
+    ExpectPreselectedNow(c, *d, d->boxes, kDateParts, L"date dialog");
     c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
 
     const std::wstring typed = L"  歯科,検診　";
@@ -215,19 +229,13 @@ int AddDate(const Options& o) {
     Screenshot(L"add-date-dialog", d->window);
 
     const std::wstring name = L"歯科，検診";
-    auto box = PressSet(c, *run, *d, L"add a date");
-    if (!box)
-        return c.failures();
-    ExpectBox(c, box, kAddedTitle, kAddedText + name + L"\n2028年03月28日 09時30分", false,
-              L"date added");
-    // Written before the confirmation; the older entries in the list's order, then the new one.
+    // The older entries in the list's order, then the new one.
     const std::wstring written =
         L"引越し, 2027, 3, 5, 10, 0\r\n健康診断, 2028, 6, 1, 9, 0\r\n"
         L"出張, 2029, 1, 10, 8, 0\r\n" +
         name + L", 2028, 3, 28, 9, 30\r\n" + L"ゴミ出し,MON, 7, 0\r\n定例,WED, 10, 0\r\n";
-    ExpectFile(c, folder, written, L"Alarm_List.txt when the addition is confirmed");
-    c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
-    ExpectBackToList(c, *lw, *d, L"date added");
+    if (!ExpectAdded(c, *run, *lw, *d, name + L"\n2028年03月28日 09時30分", written, L"date added"))
+        return c.failures();
     const std::vector<std::wstring> dates = {
         L"引越し" + Spaces(12) + L"\t2027, 03/05, 10:00",
         name + Spaces(8) + L"\t2028, 03/28, 09:30",
@@ -237,49 +245,34 @@ int AddDate(const Options& o) {
     ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after the addition");
 
     // Again: the name is offered as typed; the boxes show now again.
-    before = LocalNow();
     d = OpenAddDialog(c, *run, *lw, lw->newDate, 5, L"date dialog, second opening");
-    after = LocalNow();
     if (!d)
         return c.failures();
     yr = d->boxes[0], mt = d->boxes[1], dy = d->boxes[2], hr = d->boxes[3], mi = d->boxes[4];
     c.ExpectEq(TextOf(d->name), typed, L"the name box at the second opening");
-    ExpectPreselectedNow(c, d->boxes, kDateParts, before, after, L"date dialog, second opening");
+    ExpectPreselectedNow(c, *d, d->boxes, kDateParts, L"date dialog, second opening");
     // The preselected minute has begun: past (unless the clock stands at its second 0).
     WaitUntil([] { return LocalNow().wSecond != 0; }, Ms(2000));
-    box = PressSet(c, *run, *d, L"the current minute");
-    if (box) {
-        ExpectBox(c, box, L"警告", L"過去のスケジュールは追加できません。", false,
+    ExpectRefused(c, *run, *d, L"警告", L"過去のスケジュールは追加できません。",
                   L"the current minute");
-        c.Expect(AnswerMessageBox(*box, IDOK), L"the past warning did not close on OK");
-    }
     PickEntry(c, yr, L"2028", L"year 2028");
     PickEntry(c, mt, L"3", L"month 3");
     PickEntry(c, dy, L"28", L"day 28");
     PickEntry(c, hr, L"9", L"hour 9");
     PickEntry(c, mi, L"30", L"minute 30");
-    box = PressSet(c, *run, *d, L"the same date and time");
-    if (box) {
-        ExpectBox(c, box, kAppTitle, kDuplicateText, false, L"duplicate date");
-        c.Expect(AnswerMessageBox(*box, IDOK), L"the duplicate box did not close on OK");
-    }
-    c.Expect(IsVisible(d->window), L"the dialog closed after a refused addition");
-    ExpectFile(c, folder, written, L"Alarm_List.txt after the refused duplicate");
+    ExpectDuplicateRefused(c, *run, *d, written, L"the same date and time");
     // The close box cancels: the list window comes back, and the next opening is a fresh dialog
     // filled as usual.
     PostMessageW(d->window, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectBackToList(c, *lw, *d, L"the close box");
     ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after the close box");
-    ExpectFile(c, folder, written, L"Alarm_List.txt after the close box");
-    before = LocalNow();
+    ExpectFile(c, run->folder, written, L"Alarm_List.txt after the close box");
     d = OpenAddDialog(c, *run, *lw, lw->newDate, 5, L"date dialog after the close box");
-    after = LocalNow();
     if (!d)
         return c.failures();
     ExpectNumbers(c, d->boxes[0], 2027, 2037, L"year box after the close box");
     ExpectNumbers(c, d->boxes[2], 1, 28, L"day box after the close box");
-    ExpectPreselectedNow(c, d->boxes, kDateParts, before, after,
-                         L"date dialog after the close box");
+    ExpectPreselectedNow(c, *d, d->boxes, kDateParts, L"date dialog after the close box");
     PostMessageW(d->cancel, BM_CLICK, 0, 0);
     ExpectBackToList(c, *lw, *d, L"キャンセル");
     ExpectLines(c, ListBoxLines(lw->dates), dates, L"date list after キャンセル");
@@ -295,17 +288,14 @@ int AddWeekday(const Options& o) {
     Checks c;
     const std::wstring older =
         L"出張,2029,1,10,8,0\r\n定例,WED,18,0\r\nゴミ出し,MON,7,0\r\n夜の散歩,EVD,21,0\r\n";
-    RunFolder folder(o.runsFolder, L"add-weekday", o.program, Cp932(older));
-    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 10, 20, 5), L"add-weekday");
+    auto run = StartOn(c, o, L"add-weekday", Cp932(older), LocalAt(2027, 2, 24, 10, 20, 5));
     if (!run)
         return c.failures() + 1;
-    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    auto lw = OpenListWindow(c, *run);
     if (!lw)
         return c.failures();
 
-    SYSTEMTIME before = LocalNow();
     auto d = OpenAddDialog(c, *run, *lw, lw->newWeekday, 3, L"weekday dialog");
-    SYSTEMTIME after = LocalNow();
     if (!d)
         return c.failures();
     HWND day = d->boxes[0], hr = d->boxes[1], mi = d->boxes[2];
@@ -315,7 +305,7 @@ int AddWeekday(const Options& o) {
     c.ExpectEq(TextOf(ComboEdit(day)), L"水", L"weekday box's text field on a Wednesday");
     ExpectNumbers(c, hr, 0, 23, L"hour box");
     ExpectNumbers(c, mi, 0, 59, L"minute box");
-    ExpectPreselectedNow(c, {hr, mi}, kTimeParts, before, after, L"weekday dialog");
+    ExpectPreselectedNow(c, *d, {hr, mi}, kTimeParts, L"weekday dialog");
     c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
 
     // Typing into the weekday box: a warning, then today's weekday again.
@@ -342,18 +332,13 @@ int AddWeekday(const Options& o) {
     c.Expect(TypeChars(d->name, name), L"the program did not take the typed name");
     Screenshot(L"add-weekday-dialog", d->window);
 
-    box = PressSet(c, *run, *d, L"add a weekday entry");
-    if (!box)
-        return c.failures();
-    ExpectBox(c, box, kAddedTitle, kAddedText + name + L"\n毎週月～金曜日 18時00分", false,
-              L"weekday entry added");
     const std::wstring written =
         L"出張, 2029, 1, 10, 8, 0\r\nゴミ出し,MON, 7, 0\r\n"
         L"定例,WED, 18, 0\r\n夜の散歩,EVD, 21, 0\r\n" +
         name + L",WKD, 18, 0\r\n";
-    ExpectFile(c, folder, written, L"Alarm_List.txt when the addition is confirmed");
-    c.Expect(AnswerMessageBox(*box, IDOK), L"the confirmation did not close on OK");
-    ExpectBackToList(c, *lw, *d, L"weekday entry added");
+    if (!ExpectAdded(c, *run, *lw, *d, name + L"\n毎週月～金曜日 18時00分", written,
+                     L"weekday entry added"))
+        return c.failures();
     const std::vector<std::wstring> weekdays = {
         L"ゴミ出し" + Spaces(10) + L"\t　月\t07:00",
         L"定例" + Spaces(14) + L"\t　水\t18:00",
@@ -371,13 +356,7 @@ int AddWeekday(const Options& o) {
     PickEntry(c, day, L"月～金", L"weekday 月～金");
     PickEntry(c, hr, L"18", L"hour 18");
     PickEntry(c, mi, L"0", L"minute 0");
-    box = PressSet(c, *run, *d, L"the same code and time");
-    if (box) {
-        ExpectBox(c, box, kAppTitle, kDuplicateText, false, L"duplicate weekday entry");
-        c.Expect(AnswerMessageBox(*box, IDOK), L"the duplicate box did not close on OK");
-    }
-    c.Expect(IsVisible(d->window), L"the dialog closed after a refused addition");
-    ExpectFile(c, folder, written, L"Alarm_List.txt after the refused duplicate");
+    ExpectDuplicateRefused(c, *run, *d, written, L"the same code and time");
     PostMessageW(d->cancel, BM_CLICK, 0, 0);
     ExpectBackToList(c, *lw, *d, L"キャンセル");
     ExpectLines(c, ListBoxLines(lw->weekdays), weekdays, L"weekday list after キャンセル");

@@ -14,13 +14,14 @@ const wchar_t* const kAlarmCaption = L"  時間です。";
 const wchar_t* const kAlarmSentence = L"の時間になりました。";
 // The program starts with its clock this many seconds before the minute its entry is due.
 const int kLeadSeconds = 5;
+
 std::wstring EnvironmentPath(const wchar_t* name) {
     wchar_t value[1024];
     DWORD n = GetEnvironmentVariableW(name, value, 1024);
     return n == 0 || n >= 1024 ? std::wstring() : WindowsPath(value);
 }
 
-// A run folder for an alarm scenario, with the chime as SOUND.wav when `withSound`.
+// A run folder ready, with the chime as SOUND.wav when `withSound`.
 bool PrepareAlarmFolder(Checks& c, const RunFolder& folder, bool withSound) {
     if (!folder.ok())
         return false;
@@ -51,13 +52,20 @@ struct AlarmProgram {
     long long due = 0;  // the due minute's start, UTC in FILETIME units
 };
 
-std::optional<AlarmProgram> StartBefore(Checks& c, const RunFolder& folder, const SYSTEMTIME& due) {
+// Starts the program of `scenario` with `file` as its Alarm_List.txt and, when `withSound`, the
+// chime as SOUND.wav.
+std::optional<AlarmProgram> StartBefore(Checks& c, const Options& o, const wchar_t* scenario,
+                                        const std::string& file, const SYSTEMTIME& due,
+                                        bool withSound = true) {
+    RunFolder folder(o.runsFolder, scenario, o.program, file);
+    if (!PrepareAlarmFolder(c, folder, withSound))
+        return std::nullopt;
     AlarmProgram run;
     run.due = LocalToUtc(due);
     if (!c.Expect(SetClockToUtc(run.due - kLeadSeconds * kSecond), L"the clock cannot be moved"))
         return std::nullopt;
     UseAlsaAudioDriver();
-    run.process = Process::Start(folder.program(), WorkingDirectory(folder));
+    run.process = StartProgram(folder);
     if (!run.process.started() || !ExpectQuietStart(c, run.process, L"alarm"))
         return std::nullopt;
     double left = Seconds(run.due - WallClockNow());
@@ -96,15 +104,6 @@ HWND WaitRing(Checks& c, const AlarmProgram& run, long long due, const std::wstr
     return window;
 }
 
-std::wstring ControlText(HWND control) {
-    wchar_t buffer[512];
-    DWORD_PTR n = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, 2000, &n))
-        return L"(no answer)";
-    return std::wstring(buffer, n);
-}
-
 struct AlarmControls {
     std::vector<std::pair<int, HWND>> labels;  // (top edge, control) of the visible statics
     HWND okButton = nullptr;                   // the visible button "了解"
@@ -119,7 +118,7 @@ BOOL CALLBACK AlarmChildProc(HWND child, LPARAM param) {
         RECT r{};
         GetWindowRect(child, &r);
         found->labels.emplace_back(r.top, child);
-    } else if (_wcsicmp(cls.c_str(), L"Button") == 0 && ControlText(child) == L"了解") {
+    } else if (_wcsicmp(cls.c_str(), L"Button") == 0 && TextOf(child) == L"了解") {
         found->okButton = child;
     }
     return TRUE;
@@ -145,8 +144,8 @@ void ExpectAlarmWindow(Checks& c, HWND window, const std::wstring& name, const s
     if (c.Expect(controls.labels.size() == 2, what + L": the alarm window shows " +
                                                   N(static_cast<int>(controls.labels.size())) +
                                                   L" labels; expected 2")) {
-        c.ExpectEq(ControlText(controls.labels[0].second), name, what + L": the name (Label1)");
-        c.ExpectEq(ControlText(controls.labels[1].second), kAlarmSentence,
+        c.ExpectEq(TextOf(controls.labels[0].second), name, what + L": the name (Label1)");
+        c.ExpectEq(TextOf(controls.labels[1].second), kAlarmSentence,
                    what + L": the sentence below the name (Label2)");
     }
     c.Expect(controls.okButton != nullptr, what + L": the alarm window has no button \"了解\"");
@@ -163,11 +162,9 @@ bool WaitAlarmHidden(HWND window, Ms timeout) {
 int EvdRings(const Options& o) {
     Checks c;
     SYSTEMTIME due = AddMinutes(LocalNow(), 2);
-    RunFolder folder(o.runsFolder, L"evd-rings", o.program,
-                     Cp932(WeekdayLine(L"月例ミーティングの資料を印刷する", L"EVD", due)));
-    if (!PrepareAlarmFolder(c, folder, true))
-        return c.failures() + 1;
-    auto run = StartBefore(c, folder, due);
+    auto run =
+        StartBefore(c, o, L"evd-rings",
+                    Cp932(WeekdayLine(L"月例ミーティングの資料を印刷する", L"EVD", due)), due);
     if (!run)
         return c.failures() + 1;
     HWND alarm = WaitRing(c, *run, run->due, L"EVD");
@@ -197,12 +194,9 @@ int OkHides(const Options& o) {
     SYSTEMTIME next = AddMinutes(due, 1);
     // The second name is 12 double-byte characters (24 bytes): shown whole.
     const std::wstring second = L"１２文字ちょうどの予定だ";
-    RunFolder folder(
-        o.runsFolder, L"ok-hides", o.program,
-        Cp932(WeekdayLine(L"Standup", L"EVD", due) + WeekdayLine(second, L"EVD", next)));
-    if (!PrepareAlarmFolder(c, folder, true))
-        return c.failures() + 1;
-    auto run = StartBefore(c, folder, due);
+    auto run = StartBefore(
+        c, o, L"ok-hides",
+        Cp932(WeekdayLine(L"Standup", L"EVD", due) + WeekdayLine(second, L"EVD", next)), due);
     if (!run)
         return c.failures() + 1;
     HWND alarm = WaitRing(c, *run, run->due, L"first alarm");
@@ -250,10 +244,7 @@ int WkeSaturday(const Options& o) {
     std::wstring text =
         WeekdayLine(L"ｼｭｳﾏﾂﾉｼﾞｮｷﾞﾝｸﾞ", L"WKE", due) + WeekdayLine(L"平日の朝", L"WKD", due) +
         WeekdayLine(L"日曜の朝", L"SUN", due) + WeekdayLine(L"金曜の朝", L"FRI", due);
-    RunFolder folder(o.runsFolder, L"wke-saturday", o.program, Cp932(text));
-    if (!PrepareAlarmFolder(c, folder, true))
-        return c.failures() + 1;
-    auto run = StartBefore(c, folder, due);
+    auto run = StartBefore(c, o, L"wke-saturday", Cp932(text), due);
     if (!run)
         return c.failures() + 1;
     Say(L"the program's clock: " + N(day.wYear) + L"-" + N(day.wMonth) + L"-" + N(day.wDay) +
@@ -269,11 +260,9 @@ int DateMidnight(const Options& o) {
     Checks c;
     SYSTEMTIME due = LocalAt(LocalNow().wYear + 1, 1, 1, 0, 0);
     SYSTEMTIME dayAfter = AddMinutes(due, 24 * 60);
-    RunFolder folder(o.runsFolder, L"date-midnight", o.program,
-                     Cp932(DateLine(L"新年のあいさつ", due) + DateLine(L"翌日の同時刻", dayAfter)));
-    if (!PrepareAlarmFolder(c, folder, true))
-        return c.failures() + 1;
-    auto run = StartBefore(c, folder, due);
+    auto run = StartBefore(
+        c, o, L"date-midnight",
+        Cp932(DateLine(L"新年のあいさつ", due) + DateLine(L"翌日の同時刻", dayAfter)), due);
     if (!run)
         return c.failures() + 1;
     Say(L"the program's clock: " + N(due.wYear - 1) + L"-12-31 23:59:55");
@@ -297,11 +286,7 @@ int Sound(const Options& o) {
     DeleteFileW(capturePath.c_str());
 
     SYSTEMTIME due = AddMinutes(LocalNow(), 2);
-    RunFolder folder(o.runsFolder, L"sound", o.program,
-                     Cp932(WeekdayLine(L"音の確認", L"EVD", due)));
-    if (!PrepareAlarmFolder(c, folder, true))
-        return c.failures() + 1;
-    auto run = StartBefore(c, folder, due);
+    auto run = StartBefore(c, o, L"sound", Cp932(WeekdayLine(L"音の確認", L"EVD", due)), due);
     if (!run)
         return c.failures() + 1;
     HWND alarm = WaitRing(c, *run, run->due, L"sound");
@@ -355,11 +340,8 @@ int Sound(const Options& o) {
 int NoSoundFile(const Options& o) {
     Checks c;
     SYSTEMTIME due = AddMinutes(LocalNow(), 2);
-    RunFolder folder(o.runsFolder, L"no-sound-file", o.program,
-                     Cp932(WeekdayLine(L"音なしでも表示", L"EVD", due)));
-    if (!PrepareAlarmFolder(c, folder, false))
-        return c.failures() + 1;
-    auto run = StartBefore(c, folder, due);
+    auto run = StartBefore(c, o, L"no-sound-file",
+                           Cp932(WeekdayLine(L"音なしでも表示", L"EVD", due)), due, false);
     if (!run)
         return c.failures() + 1;
     if (HWND alarm = WaitRing(c, *run, run->due, L"no SOUND.wav"))

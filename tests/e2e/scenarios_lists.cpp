@@ -107,9 +107,8 @@ std::vector<std::wstring> Without(std::vector<std::wstring> lines, const std::ws
 int TodayWindow(const Options& o) {
     Checks c;
     const std::string file = Cp932(PreparedSchedules());
-    RunFolder folder(o.runsFolder, L"today-window", o.program, file);
     // Started before the day's first entry, so the reader keeps every entry of the day.
-    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 7, 50), L"today-window");
+    auto run = StartOn(c, o, L"today-window", file, LocalAt(2027, 2, 24, 7, 50));
     if (!run)
         return c.failures() + 1;
     if (!c.Expect(SetClockTo(LocalAt(2027, 2, 24, 12, 0, 3)), L"the clock cannot be moved"))
@@ -138,7 +137,7 @@ int TodayWindow(const Options& o) {
                 L"today's window");
     Screenshot(L"today-window", today);
 
-    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    auto lw = OpenListWindow(c, *run);
     if (!lw)
         return c.failures();
     c.Expect(WaitUntil([&] { return !IsVisible(today); }, Ms(2000)),
@@ -152,7 +151,7 @@ int TodayWindow(const Options& o) {
              L"today's window did not come back");
     c.Expect(WaitUntil([&] { return !IsVisible(lw->window); }, Ms(2000)),
              L"the list window still shows after today's window opened");
-    c.Expect(ReadBytes(folder.scheduleFile()) == file,
+    c.Expect(ReadBytes(run->folder.scheduleFile()) == file,
              L"Alarm_List.txt changed although no schedule was added or deleted");
     return c.failures();
 }
@@ -163,11 +162,11 @@ int TodayWindow(const Options& o) {
 int ListDelete(const Options& o) {
     Checks c;
     const std::string file = Cp932(PreparedSchedules());
-    RunFolder folder(o.runsFolder, L"list-delete", o.program, file);
-    auto run = StartOn(c, folder, LocalAt(2027, 2, 24, 7, 50), L"list-delete");
+    auto run = StartOn(c, o, L"list-delete", file, LocalAt(2027, 2, 24, 7, 50));
     if (!run)
         return c.failures() + 1;
-    auto lw = ListWindowOf(c, ChooseFromTray(c, *run, kMenuList, kListCaption));
+    const RunFolder& folder = run->folder;
+    auto lw = OpenListWindow(c, *run);
     if (!lw)
         return c.failures();
     ExpectBothDeletesOff(c, *lw, L"list window opened");
@@ -233,18 +232,14 @@ int ListDelete(const Options& o) {
     // While another program holds the file, a deletion cannot be saved: the write-error box,
     // the entry stays deleted, the file keeps its content.
     before = ReadBytes(folder.scheduleFile()).value_or("");
-    HANDLE held = CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE held = HoldScheduleFile(folder);
     if (!c.Expect(held != INVALID_HANDLE_VALUE, L"cannot open Alarm_List.txt to hold it"))
         return c.failures();
     SelectRow(c, lw->dates, 4, lw->deleteDate, lw->deleteWeekday, L"date row 4");
     box = AskDelete(c, *run, *lw, lw->deleteDate, L"同時刻A\n2027年03月01日 09時30分",
                     L"delete while the file is held");
     if (box && c.Expect(AnswerMessageBox(*box, IDYES), L"the question did not close on Yes")) {
-        const std::wstring title = L"ディスク書込みエラー";
-        auto error = WaitMessageBox(run->pid(), title, kBoxDeadline);
-        ExpectBox(c, error, title, L"Alarm_List.txtの書込み時にエラーが発生しました。", false,
-                  L"failed rewrite after a deletion");
+        auto error = ExpectWriteErrorBox(c, run->pid(), L"failed rewrite after a deletion");
         if (error)
             c.Expect(AnswerMessageBox(*error, IDOK), L"the write-error box did not close on OK");
     }
@@ -258,7 +253,7 @@ int ListDelete(const Options& o) {
     HWND menu = OpenTrayMenu(c, run->main, run->pid(), WM_RBUTTONDOWN);
     if (!menu)
         return c.failures();
-    ChooseMenuItemByKeys(menu, 2);
+    ChooseMenuItemByKeys(menu, kMenuExit);
     c.Expect(run->process.WaitExit(Ms(8000)), L"Exit did not end the program within 8 s");
     ExpectFile(c, folder, sortedDates + nextYear + sortedWeekdays + mts,
                L"Alarm_List.txt after Exit");

@@ -51,14 +51,12 @@ int Startup(const Options& o) {
         return 1;
 
     auto t0 = Clock::now();
-    Process p = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process p = StartProgram(folder);
     if (!p.started())
         return 1;
 
-    HWND splash = nullptr;
-    bool shown =
-        WaitUntil([&] { return (splash = FindSplash(p.id())) != nullptr; }, kStartDeadline);
-    if (!c.Expect(shown, L"the splash window \" \" did not become visible"))
+    HWND splash = WaitSplash(p.id());
+    if (!c.Expect(splash != nullptr, L"the splash window \" \" did not become visible"))
         return 1;
     auto splashSeen = Clock::now();
     Say(L"splash visible after " + Fixed(SecondsSince(t0)) + L" s");
@@ -109,11 +107,11 @@ int SecondInstance(const Options& o) {
     RunFolder folder(o.runsFolder, L"second-instance", o.program, Cp932(L"ゴミ出し,MON, 7, 0\r\n"));
     if (!folder.ok())
         return 1;
-    Process first = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process first = StartProgram(folder);
     if (!first.started() || !ExpectQuietStart(c, first, L"first instance"))
         return 1;
 
-    Process second = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process second = StartProgram(folder);
     if (!second.started())
         return 1;
     auto box = WaitMessageBox(second.id(), L"確認", kBoxDeadline);
@@ -139,7 +137,7 @@ int MissingFile(const Options& o) {
     RunFolder folder(o.runsFolder, L"missing-file", o.program, std::nullopt);
     if (!folder.ok())
         return 1;
-    Process p = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process p = StartProgram(folder);
     if (!p.started())
         return 1;
 
@@ -192,7 +190,7 @@ int BadLines(const Options& o) {
     RunFolder folder(o.runsFolder, L"bad-lines", o.program, Cp932(text));
     if (!folder.ok())
         return 1;
-    Process p = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process p = StartProgram(folder);
     if (!p.started())
         return 1;
 
@@ -245,9 +243,8 @@ int BadLines(const Options& o) {
         return c.failures();
     ChooseMenuItemByMnemonic(menu, L'x');
     c.Expect(p.WaitExit(Ms(8000)), L"Exit (access key X) did not end the program within 8 s");
-    auto bytes = ReadBytes(folder.scheduleFile());
-    std::string want = Cp932(L"会議, " + y + L", 3, 1, 9, 30\r\nGarbage,WKD, 7, 0\r\n");
-    c.ExpectEq(Visible(bytes.value_or("(missing)")), Visible(want), L"Alarm_List.txt after Exit");
+    ExpectFile(c, folder, L"会議, " + y + L", 3, 1, 9, 30\r\nGarbage,WKD, 7, 0\r\n",
+               L"Alarm_List.txt after Exit");
     return c.failures();
 }
 
@@ -270,12 +267,11 @@ int Exit(const Options& o) {
     RunFolder folder(o.runsFolder, L"exit", o.program, file);
     if (!folder.ok())
         return 1;
-    Process p = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process p = StartProgram(folder);
     if (!p.started() || !ExpectQuietStart(c, p, L"exit"))
         return c.failures() + 1;
     HWND main = FindMain(p.id());
-    c.Expect(WaitUntil([&] { return FindSplash(p.id()) == nullptr; }, Ms(8000)),
-             L"the splash did not close");
+    ExpectSplashClosed(c, p.id());
     c.Expect(ReadBytes(folder.scheduleFile()) == file, L"Alarm_List.txt changed before Exit");
 
     // Move the clock of every preloaded process (this driver included) 150 s ahead: "Soon"
@@ -297,7 +293,7 @@ int Exit(const Options& o) {
     HWND menu = OpenTrayMenu(c, main, p.id(), WM_LBUTTONDOWN);
     if (!menu)
         return c.failures();
-    ChooseMenuItemByKeys(menu, 2);  // the list, today, (separator), Exit
+    ChooseMenuItemByKeys(menu, kMenuExit);
     auto chosen = Clock::now();
     bool ended = p.WaitExit(Ms(8000));
     c.Expect(ended, L"Exit did not end the program within 8 s");
@@ -308,9 +304,7 @@ int Exit(const Options& o) {
     std::wstring expected = WrittenDateLine(L"Dentist", nextYear) +
                             WrittenDateLine(L"歯医者予約", appointment) +
                             L"ゴミ出し,WKD, 7, 30\r\nGarbage,MON, 7, 0\r\n";
-    auto bytes = ReadBytes(folder.scheduleFile());
-    c.ExpectEq(Visible(bytes.value_or("(missing)")), Visible(Cp932(expected)),
-               L"Alarm_List.txt after Exit");
+    ExpectFile(c, folder, expected, L"Alarm_List.txt after Exit");
     SetClockOffset(0);
     return c.failures();
 }
@@ -323,13 +317,11 @@ int ExitDuringSplash(const Options& o) {
     RunFolder folder(o.runsFolder, L"exit-during-splash", o.program, file);
     if (!folder.ok())
         return 1;
-    Process p = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process p = StartProgram(folder);
     if (!p.started())
         return 1;
-    HWND splash = nullptr;
-    if (!c.Expect(
-            WaitUntil([&] { return (splash = FindSplash(p.id())) != nullptr; }, kStartDeadline),
-            L"the splash window \" \" did not become visible"))
+    HWND splash = WaitSplash(p.id());
+    if (!c.Expect(splash != nullptr, L"the splash window \" \" did not become visible"))
         return c.failures();
     auto splashSeen = Clock::now();
     HWND main = WaitTopWindow({kMainCaption, p.id()}, kStartDeadline);
@@ -375,15 +367,13 @@ int WriteError(const Options& o) {
     RunFolder folder(o.runsFolder, L"write-error", o.program, file);
     if (!folder.ok())
         return 1;
-    Process p = Process::Start(folder.program(), WorkingDirectory(folder));
+    Process p = StartProgram(folder);
     if (!p.started() || !ExpectQuietStart(c, p, L"write-error"))
         return c.failures() + 1;
     HWND main = FindMain(p.id());
-    c.Expect(WaitUntil([&] { return FindSplash(p.id()) == nullptr; }, Ms(8000)),
-             L"the splash did not close");
+    ExpectSplashClosed(c, p.id());
 
-    HANDLE held = CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE held = HoldScheduleFile(folder);
     if (!c.Expect(held != INVALID_HANDLE_VALUE, L"cannot open Alarm_List.txt to hold it"))
         return c.failures();
     HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
@@ -391,11 +381,8 @@ int WriteError(const Options& o) {
         CloseHandle(held);
         return c.failures();
     }
-    ChooseMenuItemByKeys(menu, 2);
-    const std::wstring title = L"ディスク書込みエラー";
-    auto box = WaitMessageBox(p.id(), title, kBoxDeadline);
-    ExpectBox(c, box, title, L"Alarm_List.txtの書込み時にエラーが発生しました。", false,
-              L"write error");
+    ChooseMenuItemByKeys(menu, kMenuExit);
+    auto box = ExpectWriteErrorBox(c, p.id(), L"write error");
     if (box) {
         Screenshot(L"write-error-box", box->window);
         c.Expect(AnswerMessageBox(*box, IDOK), L"the box did not close on OK");
