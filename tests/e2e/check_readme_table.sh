@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that the scenario table of the end-to-end README names exactly the scenarios of
-# scenarios.def, in the same order: the first cell of each table row is `name`.
+# Checks that the scenario table of the end-to-end README (the table headed "| scenario |")
+# names exactly the scenarios of scenarios.def, in the same order: the first cell of each of its
+# rows is `name`.
 #
 #   check_readme_table.sh SCENARIOS_DEF README_MD
 #
@@ -12,8 +13,10 @@ if [ $# -ne 2 ] || [ ! -f "$1" ] || [ ! -f "$2" ]; then
     exit 2
 fi
 listed=$(sed -n 's/^E2E_SCENARIO("\([a-z0-9-]*\)".*/\1/p' "$1")
+# The rows of the table whose header starts with "| scenario |", up to its first non-table line.
 # shellcheck disable=SC2016  # the backquotes are the table's, not a command
-tabled=$(sed -n 's/^| `\([^`]*\)` |.*/\1/p' "$2")
+tabled=$(awk '/^\| scenario \|/ { t = 1; next } t && !/^\|/ { exit } t' "$2" |
+    sed -n 's/^| `\([^`]*\)` |.*/\1/p')
 if [ -z "$listed" ]; then
     echo "check_readme_table: $1 lists no scenario" >&2
     exit 1
