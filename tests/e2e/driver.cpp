@@ -68,6 +68,12 @@ std::wstring Visible(const std::string& bytes) {
     return out;
 }
 
+std::wstring Fixed(double value, int decimals) {
+    wchar_t text[32];
+    swprintf(text, 32, L"%.*f", decimals, value);
+    return text;
+}
+
 bool Checks::Expect(bool ok, const std::wstring& what) {
     if (!ok) {
         ++failures_;
@@ -109,8 +115,17 @@ long long FromFileTime(const FILETIME& ft) {
                                   ft.dwLowDateTime);
 }
 
+FILETIME ToFileTime(long long instant) {
+    const auto bits = static_cast<ULONGLONG>(instant);
+    return {static_cast<DWORD>(bits), static_cast<DWORD>(bits >> 32)};
+}
+
 long currentOffset = 0;  // the offset last written
 }  // namespace
+
+double Seconds(long long interval) {
+    return static_cast<double>(interval) / kSecond;
+}
 
 long long WallClockNow() {
     FILETIME ft;
@@ -124,6 +139,34 @@ long long LocalToUtc(const SYSTEMTIME& local) {
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft))
         Say(L"FAIL: cannot convert a local time to UTC");
     return FromFileTime(ft);
+}
+
+SYSTEMTIME LocalNow() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+
+SYSTEMTIME LocalAt(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}
+
+SYSTEMTIME AddMinutes(SYSTEMTIME local, long long minutes) {
+    local.wSecond = 0;
+    local.wMilliseconds = 0;
+    FILETIME ft{};
+    SystemTimeToFileTime(&local, &ft);  // local time as if it were UTC: no zone rules apply
+    const FILETIME later = ToFileTime(FromFileTime(ft) + minutes * kMinute);
+    SYSTEMTIME out;
+    FileTimeToSystemTime(&later, &out);
+    return out;
 }
 
 long ClockOffset() {
@@ -143,11 +186,11 @@ bool SetClockOffset(long seconds) {
         return false;
     }
     // Expect the jump within a second of tolerance either way.
-    const long long jump = static_cast<long long>(seconds - currentOffset) * 10000000LL;
+    const long long jump = static_cast<long long>(seconds - currentOffset) * kSecond;
     bool moved = jump == 0 || WaitUntil(
                                   [&] {
                                       long long d = WallClockNow() - before - jump;
-                                      return d > -10000000LL && d < 10000000LL;
+                                      return d > -kSecond && d < kSecond;
                                   },
                                   Ms(3000));
     if (!moved) {
@@ -156,6 +199,15 @@ bool SetClockOffset(long seconds) {
     }
     currentOffset = seconds;
     return true;
+}
+
+bool SetClockToUtc(long long utc) {
+    const long long real = WallClockNow() - ClockOffset() * kSecond;
+    return SetClockOffset(static_cast<long>((utc - real) / kSecond));
+}
+
+bool SetClockTo(const SYSTEMTIME& local) {
+    return SetClockToUtc(LocalToUtc(local));
 }
 
 // --- files and folders ----------------------------------------------------------------------
@@ -341,28 +393,40 @@ DWORD WindowProcess(HWND window) {
 
 namespace {
 struct FindState {
-    const WindowQuery* query;
+    const std::function<bool(HWND)>* accept;
     HWND found;
 };
 
 BOOL CALLBACK FindProc(HWND window, LPARAM param) {
     auto* state = reinterpret_cast<FindState*>(param);
-    const WindowQuery& q = *state->query;
-    if (q.processId && WindowProcess(window) != *q.processId)
-        return TRUE;
-    if (q.visibleOnly && !IsWindowVisible(window))
-        return TRUE;
-    if (WindowText(window) != q.caption)
+    if (!(*state->accept)(window))
         return TRUE;
     state->found = window;
     return FALSE;
 }
 }  // namespace
 
-HWND FindTopWindow(const WindowQuery& query) {
-    FindState state{&query, nullptr};
+HWND FindTopWindowIf(const std::function<bool(HWND)>& accept) {
+    FindState state{&accept, nullptr};
     EnumWindows(FindProc, reinterpret_cast<LPARAM>(&state));
     return state.found;
+}
+
+namespace {
+bool Matches(HWND window, const WindowQuery& query) {
+    return (!query.processId || WindowProcess(window) == *query.processId) &&
+           (!query.visibleOnly || IsWindowVisible(window)) && WindowText(window) == query.caption;
+}
+}  // namespace
+
+HWND FindTopWindow(const WindowQuery& query) {
+    return FindTopWindowIf([&](HWND window) { return Matches(window, query); });
+}
+
+HWND WaitTopWindowIf(const std::function<bool(HWND)>& accept, Ms timeout) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindowIf(accept)) != nullptr; }, timeout);
+    return found;
 }
 
 namespace {
@@ -402,9 +466,7 @@ bool WaitPainted(HWND window, Ms timeout) {
 }
 
 HWND WaitTopWindow(const WindowQuery& query, Ms timeout) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindTopWindow(query)) != nullptr; }, timeout);
-    return found;
+    return WaitTopWindowIf([&](HWND window) { return Matches(window, query); }, timeout);
 }
 
 namespace {
@@ -447,40 +509,23 @@ MessageBoxView ReadMessageBox(HWND box) {
     return view;
 }
 
-namespace {
-struct BoxSearch {
-    DWORD pid;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK BoxProc(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<BoxSearch*>(param);
-    if (WindowProcess(window) != s->pid || !IsWindowVisible(window))
-        return TRUE;
-    if (ClassName(window) != L"#32770")
-        return TRUE;
-    if (!s->title->empty() && WindowText(window) != *s->title)
-        return TRUE;
-    s->found = window;
-    return FALSE;
-}
-}  // namespace
-
 std::optional<MessageBoxView> WaitMessageBox(DWORD processId, const std::wstring& title,
                                              Ms timeout) {
-    BoxSearch search{processId, &title, nullptr};
+    HWND box = nullptr;
     bool found = WaitUntil(
         [&] {
-            search.found = nullptr;
-            EnumWindows(BoxProc, reinterpret_cast<LPARAM>(&search));
+            box = FindTopWindowIf([&](HWND window) {
+                return WindowProcess(window) == processId && IsWindowVisible(window) &&
+                       ClassName(window) == L"#32770" &&
+                       (title.empty() || WindowText(window) == title);
+            });
             // The text static is filled during WM_INITDIALOG; wait for it as well.
-            return search.found && GetDlgItem(search.found, 0xFFFF) != nullptr;
+            return box && GetDlgItem(box, 0xFFFF) != nullptr;
         },
         timeout);
     if (!found)
         return std::nullopt;
-    return ReadMessageBox(search.found);
+    return ReadMessageBox(box);
 }
 
 bool AnswerMessageBox(const MessageBoxView& box, int buttonId, Ms timeout) {
@@ -646,36 +691,18 @@ void PostTrayEvent(HWND owner, UINT mouseEvent, UINT callbackMessage) {
 }
 
 namespace {
-struct MenuSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK MenuProc(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<MenuSearch*>(param);
-    if (WindowProcess(window) == s->pid && IsWindowVisible(window) &&
-        ClassName(window) == L"#32768") {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindPopupMenu(DWORD processId) {
-    MenuSearch search{processId, nullptr};
-    EnumWindows(MenuProc, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+bool IsPopupMenuOf(HWND window, DWORD processId) {
+    return WindowProcess(window) == processId && IsWindowVisible(window) &&
+           ClassName(window) == L"#32768";
 }
 }  // namespace
 
 bool PopupMenuOpen(DWORD processId) {
-    return FindPopupMenu(processId) != nullptr;
+    return FindTopWindowIf([&](HWND window) { return IsPopupMenuOf(window, processId); });
 }
 
 HWND WaitPopupMenu(DWORD processId, Ms timeout) {
-    HWND menu = nullptr;
-    WaitUntil([&] { return (menu = FindPopupMenu(processId)) != nullptr; }, timeout);
-    return menu;
+    return WaitTopWindowIf([&](HWND window) { return IsPopupMenuOf(window, processId); }, timeout);
 }
 
 void ChooseMenuItemByKeys(HWND menu, int selectableIndex) {

@@ -25,6 +25,9 @@ void Say(const std::wstring& line);
 std::wstring Visible(const std::wstring& text);
 std::wstring Visible(const std::string& bytes);  // raw bytes, non-ASCII as \xNN
 
+// `value` with `decimals` digits after the point ("2.512"), for seconds in the log.
+std::wstring Fixed(double value, int decimals = 3);
+
 // Collects failed checks of one scenario; each failure is printed at once.
 class Checks {
   public:
@@ -47,6 +50,23 @@ double SecondsSince(Clock::time_point start);
 // Polls `condition` every `poll` until it holds or `timeout` has passed; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, Ms timeout, Ms poll = Ms(25));
 
+// Dates and times: a local date and time is a SYSTEMTIME; an instant is UTC in FILETIME units
+// (100 ns since 1601) held in a long long, so instants and intervals are plain arithmetic.
+constexpr long long kSecond = 10000000LL;
+constexpr long long kMinute = 60 * kSecond;
+
+double Seconds(long long interval);  // an interval in seconds
+// UTC now, as this process's shifted clock shows it: the same reading the program under test
+// gets.
+long long WallClockNow();
+// The UTC instant of a local date and time in this process's time zone.
+long long LocalToUtc(const SYSTEMTIME& local);
+// Local time now, on the shifted clock.
+SYSTEMTIME LocalNow();
+SYSTEMTIME LocalAt(int year, int month, int day, int hour, int minute, int second = 0);
+// `local` moved by whole minutes from the start of its minute, with the weekday filled in.
+SYSTEMTIME AddMinutes(SYSTEMTIME local, long long minutes);
+
 // Moves the wall clock of every process that run-e2e.sh started with the time-shift library
 // (the program under test and this driver) to `seconds` after real time, by rewriting the file
 // named by PELMORA_TIME_OFFSET_FILE. Returns once this driver's own clock shows the new offset;
@@ -55,11 +75,10 @@ bool WaitUntil(const std::function<bool()>& condition, Ms timeout, Ms poll = Ms(
 bool SetClockOffset(long seconds);
 // The offset last set by SetClockOffset (0 at the start).
 long ClockOffset();
-// UTC now in 100 ns units (FILETIME), as this process's shifted clock shows it: the same
-// reading the program under test gets.
-long long WallClockNow();
-// The UTC instant (100 ns units) of a local date and time in this process's time zone.
-long long LocalToUtc(const SYSTEMTIME& local);
+// SetClockOffset with the offset that makes the shifted clock read the UTC instant `utc` now,
+// or the local date and time `local`.
+bool SetClockToUtc(long long utc);
+bool SetClockTo(const SYSTEMTIME& local);
 
 // --- files and folders ----------------------------------------------------------------------
 
@@ -127,11 +146,14 @@ struct WindowQuery {
 };
 
 HWND FindTopWindow(const WindowQuery& query);
+// The first top-level window, in Z order, for which `accept` holds, or null.
+HWND FindTopWindowIf(const std::function<bool(HWND)>& accept);
 // Texts of the visible child controls of `window`, in Z order.
 std::vector<std::wstring> ChildTexts(HWND window);
 // Waits until neither the window nor any of its children has anything left to paint.
 bool WaitPainted(HWND window, Ms timeout = Ms(3000));
 HWND WaitTopWindow(const WindowQuery& query, Ms timeout);
+HWND WaitTopWindowIf(const std::function<bool(HWND)>& accept, Ms timeout);
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
 DWORD WindowProcess(HWND window);
@@ -169,7 +191,7 @@ std::vector<ChildControl> ChildControls(HWND window);
 std::vector<HWND> ControlsOfClass(HWND window, const std::wstring& className);
 // The buttons whose caption is `caption`, ordered top to bottom.
 std::vector<HWND> ButtonsCaptioned(HWND window, const std::wstring& caption);
-// WM_GETTEXT with a timeout ("(no answer)" when the owner does not answer).
+// WM_GETTEXT with a timeout ("(no answer)" when the owner does not answer within 3 s).
 std::wstring TextOf(HWND control);
 
 // List boxes, read cross-process: every line as LB_GETTEXT gives it (tabs kept).

@@ -6,9 +6,8 @@
 #
 # 32|64: the Wine route, which must match the build of the program, the driver and the shim
 # (the 32-bit loader with wine32, or wine64).
-# SCENARIO: startup second-instance missing-file bad-lines exit write-error exit-during-splash
-# evd-rings ok-hides wke-saturday date-midnight sound no-sound-file today-window list-delete
-# add-date add-weekday (all of them, one after the other, when none is given).
+# SCENARIO: a name of scenarios.def beside this script (when none is given, every scenario
+# there, one after the other, in its order).
 # OUT_DIR/<scenarios joined by +, or "all">/ holds the run: runs/ (one folder per scenario with the program and the
 # Alarm_List.txt it left), screenshots/, sound/ (the chime and what each scenario played),
 # driver.log. OUT_DIR/wineprefix-template is the
@@ -32,10 +31,10 @@ out=$5
 shift 5
 scenarios=("$@")
 label=$(IFS=+; echo "${scenarios[*]}")
+here=$(dirname "$(realpath "$0")")
 if [ ${#scenarios[@]} -eq 0 ]; then
-    scenarios=(startup second-instance missing-file bad-lines exit write-error exit-during-splash
-        evd-rings ok-hides wke-saturday date-midnight sound no-sound-file today-window list-delete
-        add-date add-weekday)
+    mapfile -t scenarios < <(sed -n 's/^E2E_SCENARIO("\([a-z0-9-]*\)".*/\1/p' "$here/scenarios.def")
+    [ ${#scenarios[@]} -gt 0 ] || { echo "run-e2e: $here/scenarios.def lists no scenario" >&2; exit 2; }
     label=all
 fi
 for f in "$program" "$driver" "$shim"; do
@@ -51,7 +50,7 @@ mkdir -p "$work/runs" "$work/screenshots" "$work/sound"
 # ready), with a prefix of this run's own.
 export WINEPREFIX="$work/wineprefix"
 # shellcheck source=../../scripts/wine-env.sh
-source "$(dirname "$(realpath "$0")")/../../scripts/wine-env.sh"
+source "$here/../../scripts/wine-env.sh"
 unset LD_PRELOAD
 case $arch in
     32 | 64) wine_use_arch "$arch" ;;
@@ -62,7 +61,7 @@ export PELMORA_E2E_SHOTS="$work/screenshots"
 export PELMORA_TIME_OFFSET_FILE="$work/clock-offset"
 echo 0 >"$PELMORA_TIME_OFFSET_FILE"
 # The alarm scenarios install the program's chime as SOUND.wav.
-if "$(dirname "$(realpath "$0")")/../../scripts/make_sound.sh" "$work/sound/chime.wav" \
+if "$here/../../scripts/make_sound.sh" "$work/sound/chime.wav" \
     >"$work/sound/make_sound.log" 2>&1; then
     export PELMORA_E2E_SOUND="$work/sound/chime.wav"
 else

@@ -1,0 +1,412 @@
+// Scenarios of start-up, the tray icon and its menu, and Exit: the splash, a second instance,
+// a missing or faulty schedule file, the rewrite at Exit and its failure.
+#include <algorithm>
+
+#include "scenarios.h"
+
+#include <shellapi.h>  // after windows.h
+
+namespace e2e {
+namespace {
+
+const wchar_t* const kTrayCaption = L"Wine System Tray";
+const wchar_t* const kReadErrorText =
+    L"Alarm_List.txtの読込み時にエラーが発生しました。"
+    L"アプリケーションと同じディレクトリに位置することを確認してください。";
+
+// The Wine System Tray window of explorer.exe is shown while any tray icon exists.
+std::optional<bool> TrayShown() {
+    HWND tray = FindWindowW(nullptr, kTrayCaption);
+    if (!tray)
+        return std::nullopt;
+    return IsWindowVisible(tray) != FALSE;
+}
+
+void ExpectTrayShown(Checks& c) {
+    bool shown = WaitUntil([] { return TrayShown() == std::optional<bool>(true); }, Ms(3000));
+    c.Expect(shown, L"the Wine System Tray does not show: no tray icon was added");
+}
+
+// Explorer hides its tray window once the last icon is gone.
+void ExpectTrayHidden(Checks& c) {
+    bool hidden = WaitUntil([] { return TrayShown() != std::optional<bool>(true); }, Ms(3000));
+    c.Expect(hidden, L"the Wine System Tray still shows: the icon was not removed");
+}
+
+bool CloseMenuWithEscape(HWND menu, DWORD pid) {
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return WaitUntil([&] { return !PopupMenuOpen(pid); }, Ms(3000));
+}
+
+}  // namespace
+
+// A good file: splash shown at once and gone after about 2.5 s, MainForm hidden, tray icon
+// shown, the program resident; the icon comes back when the task bar is re-created.
+int Startup(const Options& o) {
+    Checks c;
+    SYSTEMTIME next = AddMinutes(LocalNow(), 60 * 24 * 30);
+    std::string file = Cp932(WrittenDateLine(L"Dentist", next) + L"ゴミ出し,MON, 7, 0\r\n");
+    RunFolder folder(o.runsFolder, L"startup", o.program, file);
+    if (!folder.ok())
+        return 1;
+
+    auto t0 = Clock::now();
+    Process p = StartProgram(folder);
+    if (!p.started())
+        return 1;
+
+    HWND splash = WaitSplash(p.id());
+    if (!c.Expect(splash != nullptr, L"the splash window \" \" did not become visible"))
+        return 1;
+    auto splashSeen = Clock::now();
+    Say(L"splash visible after " + Fixed(SecondsSince(t0)) + L" s");
+    Screenshot(L"startup-splash", splash);
+    std::vector<std::wstring> texts = ChildTexts(splash);
+    for (const wchar_t* label : {L"Pel", L"mora!", L"操作はタスクトレイからどうぞ"})
+        c.Expect(std::find(texts.begin(), texts.end(), label) != texts.end(),
+                 std::wstring(L"the splash has no label \"") + label + L"\"");
+
+    ExpectQuietStart(c, p, L"startup");
+    ExpectTrayShown(c);
+
+    bool gone = WaitUntil([&] { return !IsVisible(splash); }, Ms(8000));
+    double shownFor = SecondsSince(splashSeen);
+    c.Expect(gone, L"the splash is still visible 8 s after it appeared");
+    if (gone) {
+        Say(L"splash gone after " + Fixed(shownFor) + L" s");
+        c.Expect(shownFor >= 2.0 && shownFor <= 6.0,
+                 L"the splash was shown for " + Fixed(shownFor) + L" s; expected about 2.5 s");
+    }
+    c.Expect(!p.WaitExit(kQuietPeriod),
+             L"the program ended after its splash closed; it must stay resident");
+    c.Expect(FindMain(p.id()) != nullptr, L"MainForm is gone while the program runs");
+    Screenshot(L"startup-resident");
+    auto bytes = ReadBytes(folder.scheduleFile());
+    c.Expect(bytes == file, L"Alarm_List.txt changed during start-up");
+
+    // A re-created task bar (Explorer restarted) has lost the icon and says "TaskbarCreated";
+    // the program adds its icon again.
+    if (HWND main = FindMain(p.id())) {
+        NOTIFYICONDATAW lost{};
+        lost.cbSize = sizeof lost;
+        lost.hWnd = main;
+        lost.uID = 1;
+        c.Expect(Shell_NotifyIconW(NIM_DELETE, &lost),
+                 L"the tray icon (window, id 1) is not there");
+        ExpectTrayHidden(c);
+        PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        bool back = WaitUntil([] { return TrayShown() == std::optional<bool>(true); }, Ms(3000));
+        c.Expect(back, L"the tray icon did not come back after \"TaskbarCreated\"");
+    }
+    return c.failures();
+}
+
+// A second start shows the "already running" box and ends; the first instance runs on.
+int SecondInstance(const Options& o) {
+    Checks c;
+    RunFolder folder(o.runsFolder, L"second-instance", o.program, Cp932(L"ゴミ出し,MON, 7, 0\r\n"));
+    if (!folder.ok())
+        return 1;
+    Process first = StartProgram(folder);
+    if (!first.started() || !ExpectQuietStart(c, first, L"first instance"))
+        return 1;
+
+    Process second = StartProgram(folder);
+    if (!second.started())
+        return 1;
+    auto box = WaitMessageBox(second.id(), L"確認", kBoxDeadline);
+    ExpectBox(c, box, L"確認", L"このアプリケーションは、即に起動しています。", true,
+              L"second instance");
+    if (!box)
+        return c.failures();
+    Screenshot(L"second-instance-box", box->window);
+    c.Expect(FindSplash(second.id()) == nullptr, L"the second instance shows a splash");
+    c.Expect(second.Running(), L"the second instance ended before its box was answered");
+
+    c.Expect(AnswerMessageBox(*box, IDOK), L"the box did not close on OK");
+    c.Expect(second.WaitExit(Ms(5000)), L"the second instance still runs 5 s after OK");
+    c.Expect(first.Running(), L"the first instance ended when the second started");
+    c.Expect(!first.WaitExit(kQuietPeriod), L"the first instance ended after the second one's box");
+    c.Expect(FindMain(first.id()) != nullptr, L"the first instance lost its MainForm");
+    return c.failures();
+}
+
+// No Alarm_List.txt: the disk-read box, then the process ends; no file is created.
+int MissingFile(const Options& o) {
+    Checks c;
+    RunFolder folder(o.runsFolder, L"missing-file", o.program, std::nullopt);
+    if (!folder.ok())
+        return 1;
+    Process p = StartProgram(folder);
+    if (!p.started())
+        return 1;
+
+    const std::wstring title = L"ディスク読込みエラー";
+    bool splashSeen = false;
+    std::optional<MessageBoxView> box;
+    WaitUntil(
+        [&] {
+            splashSeen = splashSeen || FindSplash(p.id()) != nullptr;
+            box = WaitMessageBox(p.id(), title, Ms(0));
+            return box.has_value() || !p.Running();
+        },
+        kBoxDeadline);
+    ExpectBox(c, box, title, kReadErrorText, false, L"missing file");
+    if (!box)
+        return c.failures();
+    splashSeen = splashSeen || FindSplash(p.id()) != nullptr;
+    c.Expect(
+        splashSeen,
+        L"no splash was seen before the read-error box; it must be shown before the file is read");
+    Screenshot(L"missing-file-box", box->window);
+
+    c.Expect(AnswerMessageBox(*box, IDOK), L"the box did not close on OK");
+    auto ok = Clock::now();
+    // The process lives on until the splash has closed itself (2.5 s after start-up).
+    bool ended = p.WaitExit(Ms(6000));
+    c.Expect(ended, L"the program still runs 6 s after the read-error box was answered");
+    if (ended)
+        Say(L"process ended " + Fixed(SecondsSince(ok)) + L" s after OK");
+    c.Expect(!FileExists(folder.scheduleFile()), L"the program created Alarm_List.txt");
+    return c.failures();
+}
+
+// Lines dropped at start-up: one box each, in file order, with the line stripped of blanks.
+// While a box is open the tray menu does not open. Exit then writes back only the good lines.
+int BadLines(const Options& o) {
+    Checks c;
+    SYSTEMTIME next = AddMinutes(LocalNow(), 60 * 24 * 40);
+    std::wstring y = N(next.wYear);
+    // In order: a weekday line with a non-numeric hour, a note without a comma (ignored
+    // silently), a date line with a non-numeric day, a good date line, a year out of range
+    // (after an ideographic space), a past date, a good weekday line whose minute is absent.
+    std::wstring text = L"ゴミ 出し , mon , ７時, 30\r\n";
+    text += L"メモ：カンマのない行は無視される\r\n";
+    text += L"Trip,\t" + y + L", 1, x5, 6, 0\r\n";
+    text += L"会議, " + y + L", 3, 1, 9, 30\r\n";
+    text += L"Party,　26, 8, 1, 6, 0\r\n";
+    text += L"歯医者, 2020, 1, 5, 14, 0\r\n";
+    text += L"Garbage,WKD,7\r\n";
+    RunFolder folder(o.runsFolder, L"bad-lines", o.program, Cp932(text));
+    if (!folder.ok())
+        return 1;
+    Process p = StartProgram(folder);
+    if (!p.started())
+        return 1;
+
+    struct Expected {
+        std::wstring message, line;
+    };
+    const Expected expected[] = {
+        {L"スケジュールリストにエラーがあります。", L"ゴミ出し,mon,７時,30"},
+        {L"スケジュールにエラーがあります。", L"Trip," + y + L",1,x5,6,0"},
+        {L"スケジュールの数値にミスがあります。", L"Party,26,8,1,6,0"},
+        {L"過去のスケジュールは登録できません。", L"歯医者,2020,1,5,14,0"},
+    };
+    HWND main = nullptr;
+    int n = 0;
+    for (const auto& e : expected) {
+        ++n;
+        std::wstring what = L"bad line " + N(n);
+        auto box = WaitMessageBox(p.id(), L"エラー", kBoxDeadline);
+        ExpectBox(c, box, L"エラー", e.message + L"\n" + e.line, false, what);
+        if (!box)
+            return c.failures();
+        if (n == 1) {
+            Screenshot(L"bad-lines-box-1", box->window);
+            main = FindMain(p.id());
+            if (c.Expect(main != nullptr, L"no MainForm while the first reader box is open")) {
+                PostTrayEvent(main, WM_RBUTTONDOWN);
+                HWND early = WaitPopupMenu(p.id(), kQuietPeriod);
+                c.Expect(!early,
+                         L"the tray menu opened while a reader box was open; commands must wait "
+                         L"for the load");
+                if (early)
+                    CloseMenuWithEscape(early, p.id());
+            }
+        }
+        if (!c.Expect(AnswerMessageBox(*box, IDOK), what + L": the box did not close on OK"))
+            return c.failures();
+    }
+    c.Expect(!WaitMessageBox(p.id(), L"", kQuietPeriod).has_value(),
+             L"a box beyond the four bad lines appeared");
+    c.Expect(p.Running(), L"the program ended after the reader's boxes");
+    if (!main)
+        main = FindMain(p.id());
+    if (!c.Expect(main != nullptr, L"no MainForm after start-up"))
+        return c.failures();
+    c.Expect(!IsWindowVisible(main), L"MainForm is visible after start-up");
+
+    // Exit by the item's access key; only the two good lines are written back.
+    HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
+    if (!menu)
+        return c.failures();
+    ChooseMenuItemByMnemonic(menu, L'x');
+    c.Expect(p.WaitExit(Ms(8000)), L"Exit (access key X) did not end the program within 8 s");
+    ExpectFile(c, folder, L"会議, " + y + L", 3, 1, 9, 30\r\nGarbage,WKD, 7, 0\r\n",
+               L"Alarm_List.txt after Exit");
+    return c.failures();
+}
+
+// Exit from the tray menu: the date entries that became past while the program ran are
+// purged, the file is rewritten date lines first, and the process ends. Pointer moves and
+// button releases on the icon do not open the menu; left and right presses do.
+int Exit(const Options& o) {
+    Checks c;
+    if (!c.Expect(SetClockOffset(0), L"the clock cannot be moved"))
+        return 1;
+
+    SYSTEMTIME soon = AddMinutes(LocalNow(), 2);              // 60 to 120 s ahead
+    SYSTEMTIME later = AddMinutes(LocalNow(), 60 * 24 * 20);  // well ahead
+    SYSTEMTIME appointment = LocalAt(later.wYear, later.wMonth, later.wDay, 9, 5);
+    SYSTEMTIME nextYear = LocalAt(LocalNow().wYear + 1, 1, 5, 14, 0);
+    std::wstring text = L"ゴミ出し,wkd,7,30\r\n" + WrittenDateLine(L"Dentist", nextYear) +
+                        WrittenDateLine(L"Soon", soon) + DateLine(L"歯医者 予約", appointment) +
+                        L"Garbage,MON,7\r\n";
+    std::string file = Cp932(text);
+    RunFolder folder(o.runsFolder, L"exit", o.program, file);
+    if (!folder.ok())
+        return 1;
+    Process p = StartProgram(folder);
+    if (!p.started() || !ExpectQuietStart(c, p, L"exit"))
+        return c.failures() + 1;
+    HWND main = FindMain(p.id());
+    ExpectSplashClosed(c, p.id());
+    c.Expect(ReadBytes(folder.scheduleFile()) == file, L"Alarm_List.txt changed before Exit");
+
+    // Move the clock of every preloaded process (this driver included) 150 s ahead: "Soon"
+    // becomes past.
+    if (!c.Expect(SetClockOffset(150), L"the clock cannot be moved"))
+        return c.failures();
+
+    // Codes that must not open the menu (also gives the program time to see the new offset).
+    for (UINT code : {WM_MOUSEMOVE, WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK})
+        PostTrayEvent(main, code);
+    c.Expect(!WaitPopupMenu(p.id(), kQuietPeriod),
+             L"a pointer move, release or double click opened the menu");
+
+    if (HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN)) {
+        Screenshot(L"exit-tray-menu", menu);
+        c.Expect(CloseMenuWithEscape(menu, p.id()), L"the menu did not close on Escape");
+    }
+    c.Expect(p.Running(), L"closing the menu without a choice ended the program");
+    HWND menu = OpenTrayMenu(c, main, p.id(), WM_LBUTTONDOWN);
+    if (!menu)
+        return c.failures();
+    ChooseMenuItemByKeys(menu, kMenuExit);
+    auto chosen = Clock::now();
+    bool ended = p.WaitExit(Ms(8000));
+    c.Expect(ended, L"Exit did not end the program within 8 s");
+    if (ended)
+        Say(L"process ended " + Fixed(SecondsSince(chosen)) + L" s after Exit");
+    ExpectTrayHidden(c);
+
+    std::wstring expected = WrittenDateLine(L"Dentist", nextYear) +
+                            WrittenDateLine(L"歯医者予約", appointment) +
+                            L"ゴミ出し,WKD, 7, 30\r\nGarbage,MON, 7, 0\r\n";
+    ExpectFile(c, folder, expected, L"Alarm_List.txt after Exit");
+    SetClockOffset(0);
+    return c.failures();
+}
+
+// Exit chosen while the splash is still up: the file is rewritten and the icon removed at
+// once, but the process lives on until the splash has closed itself.
+int ExitDuringSplash(const Options& o) {
+    Checks c;
+    std::string file = Cp932(L"ゴミ出し,MON,7,0\r\n");
+    RunFolder folder(o.runsFolder, L"exit-during-splash", o.program, file);
+    if (!folder.ok())
+        return 1;
+    Process p = StartProgram(folder);
+    if (!p.started())
+        return 1;
+    HWND splash = WaitSplash(p.id());
+    if (!c.Expect(splash != nullptr, L"the splash window \" \" did not become visible"))
+        return c.failures();
+    auto splashSeen = Clock::now();
+    HWND main = WaitTopWindow({kMainCaption, p.id()}, kStartDeadline);
+    if (!c.Expect(main != nullptr, L"no window \"  Pelmora!\" appeared"))
+        return c.failures();
+    ExpectTrayShown(c);
+    HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
+    if (!menu)
+        return c.failures();
+    ChooseMenuItemByMnemonic(menu, L'X');
+    bool rewritten = WaitUntil(
+        [&] { return ReadBytes(folder.scheduleFile()) == Cp932(L"ゴミ出し,MON, 7, 0\r\n"); },
+        Ms(2000));
+    c.Expect(rewritten, L"Alarm_List.txt was not rewritten by Exit");
+    ExpectTrayHidden(c);
+    double exitAt = SecondsSince(splashSeen);
+    if (!c.Expect(exitAt < 2.0,
+                  L"Exit took until " + Fixed(exitAt) +
+                      L" s after the splash appeared; the scenario needs it within 2 s"))
+        return c.failures();
+    c.Expect(p.Running() && IsVisible(splash),
+             L"the process or its splash ended at Exit; the "
+             L"process must live until the splash closes itself");
+    bool ended = p.WaitExit(Ms(8000));
+    double endedAt = SecondsSince(splashSeen);
+    c.Expect(ended, L"the process still runs 8 s after the splash appeared");
+    if (ended) {
+        Say(L"exit at " + Fixed(exitAt) + L" s, process ended " + Fixed(endedAt) +
+            L" s after the splash appeared");
+        c.Expect(endedAt >= 2.0 && endedAt <= 6.0, L"the process ended " + Fixed(endedAt) +
+                                                       L" s after the splash appeared; expected "
+                                                       L"when the splash closes, about 2.5 s");
+    }
+    return c.failures();
+}
+
+// Exit while another program holds Alarm_List.txt open (without delete sharing, as an editor
+// might): the rewrite fails, the write-error box is shown, the exit completes, and the file
+// keeps its old content with no temporary file left beside it.
+int WriteError(const Options& o) {
+    Checks c;
+    std::string file = Cp932(L"ゴミ出し,MON, 7, 0\r\n");
+    RunFolder folder(o.runsFolder, L"write-error", o.program, file);
+    if (!folder.ok())
+        return 1;
+    Process p = StartProgram(folder);
+    if (!p.started() || !ExpectQuietStart(c, p, L"write-error"))
+        return c.failures() + 1;
+    HWND main = FindMain(p.id());
+    ExpectSplashClosed(c, p.id());
+
+    HANDLE held = HoldScheduleFile(folder);
+    if (!c.Expect(held != INVALID_HANDLE_VALUE, L"cannot open Alarm_List.txt to hold it"))
+        return c.failures();
+    HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
+    if (!menu) {
+        CloseHandle(held);
+        return c.failures();
+    }
+    ChooseMenuItemByKeys(menu, kMenuExit);
+    auto box = ExpectWriteErrorBox(c, p.id(), L"write error");
+    if (box) {
+        Screenshot(L"write-error-box", box->window);
+        c.Expect(AnswerMessageBox(*box, IDOK), L"the box did not close on OK");
+    }
+    CloseHandle(held);
+    c.Expect(p.WaitExit(Ms(8000)), L"the program still runs 8 s after the write-error box");
+    ExpectTrayHidden(c);
+    c.Expect(ReadBytes(folder.scheduleFile()) == file,
+             L"Alarm_List.txt changed although the rewrite failed");
+
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(JoinPath(folder.path(), L"*").c_str(), &found);
+    std::wstring extra;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name != L"." && name != L".." && name != L"Pelmora.exe" &&
+                name != L"Alarm_List.txt")
+                extra += L" " + name;
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    c.Expect(extra.empty(), L"files left beside the program after the failed rewrite:" + extra);
+    return c.failures();
+}
+
+}  // namespace e2e
