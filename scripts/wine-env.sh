@@ -115,9 +115,13 @@ wine_prefix_ready() {
         echo "wine: preparing $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         "$PELMORA_WINE" wineboot.exe -i >/dev/null 2>&1 || true
+        if [ ! -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+            echo "wine: wineboot did not make $WINEPREFIX (try: WINEPREFIX=$WINEPREFIX $PELMORA_WINE wineboot.exe -i)" >&2
+            return 1
+        fi
         # Title-bar buttons are glyphs of Wine's own Marlett font (fonts-wine), which Wine does
         # not find by itself here: without it every close box shows the letter "r".
-        cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || true
+        cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         # Without a window manager every hidden window costs two seconds unless Wine is told
         # that it manages the windows itself.
         "$PELMORA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true

@@ -132,7 +132,7 @@ template="$(realpath "$out")/wineprefix-template"
         echo "$version" >"$template/.wine-version"
     fi
     wine_prefix_ready >"$work/wineboot.log" 2>&1
-) 9>"$template.lock"
+) 9>"$template.lock" || { echo "run-e2e: the Wine prefix could not be prepared (see $work/wineboot.log)" >&2; exit 1; }
 # shellcheck disable=SC2031  # the run's own prefix, unchanged by the subshell
 cp -al "$template" "$WINEPREFIX" || { echo "run-e2e: cannot copy $template" >&2; exit 1; }
 wine_server_up
