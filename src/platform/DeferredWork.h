@@ -12,7 +12,6 @@ namespace pelmora::ui {
 class DeferredWork {
   public:
     void Add(std::function<void()> work) { queue_.push_back(std::move(work)); }
-    bool Empty() const { return queue_.empty(); }
 
     // Runs the queue, including work added meanwhile, unless an event is still under way (it
     // runs the queue when it ends).

@@ -25,9 +25,6 @@ class Path {
     const std::string& Utf8() const {
         return text_;
     }
-    bool Empty() const {
-        return text_.empty();
-    }
 
     // `name` inside this folder: one separator between them.
     friend Path operator/(const Path& folder, std::string_view name) {

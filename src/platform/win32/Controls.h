@@ -38,6 +38,6 @@ class ControlBase {
 
 // Creates the child window of `parent` that the layout describes, and its control.
 std::unique_ptr<ControlBase> CreateControl(HWND parent, HINSTANCE instance,
-                                           const ui::ControlSpec& spec, HICON appIcon);
+                                           const ui::ControlSpec& layout, HICON appIcon);
 
 }  // namespace pelmora::win32
