@@ -42,13 +42,12 @@ struct Table<WeekdaySchedule> {
 ui::WindowSpec FrmAllSch::Layout() {
     using ui::ButtonAt;
     using ui::LabelAt;
-    const ui::Font fixed{"ＭＳ ゴシック", 9, false, 128};
     const auto list = [&](const char* name, ui::Rect r, int tab) {
         return ui::ControlSpec{.kind = ui::ControlKind::ListBox,
                                .name = name,
                                .rect = r,
                                .tabIndex = tab,
-                               .font = fixed,
+                               .font = kScheduleListFont,
                                .buttonFaceBackground = true};
     };
     return ui::WindowSpec{.name = "FrmAllSch",

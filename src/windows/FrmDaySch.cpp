@@ -58,6 +58,7 @@ ui::WindowSpec FrmDaySch::Layout() {
                                .name = "ListSch",
                                .rect = {120, 98, 3375, 4740},
                                .tabIndex = 0,
+                               .font = kScheduleListFont,
                                .buttonFaceBackground = true},
                           }};
 }

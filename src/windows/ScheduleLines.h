@@ -5,9 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ui.h"
 #include "store/ScheduleTables.h"
 
 namespace pelmora {
+
+// The font of the lists of schedule lines: fixed pitch, a half-width character one cell and a
+// double-byte character two, so the byte-padded columns line up.
+inline const ui::Font kScheduleListFont{"ＭＳ ゴシック", 9, false, 128};
 
 // The 18-byte name column (bytes of code page 932): a shorter name is padded with spaces to 18
 // bytes; a longer one (18 bytes or more) is cut after the first part that measures 16 bytes

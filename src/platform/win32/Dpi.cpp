@@ -20,8 +20,12 @@ UINT DpiOf(HWND hwnd) {
             return dpi;
         }
     }
+    return SystemDpi();
+}
+
+UINT SystemDpi() {
     HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
@@ -43,10 +47,12 @@ FontHandle MakeFont(const std::optional<ui::Font>& font, UINT dpi) {
         const std::wstring face = Widen(font->face);
         wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     } else {
-        // The default GUI font (MS UI Gothic 9 pt on Japanese Windows), at this window's DPI:
-        // the layouts were made for its narrow kana.
+        // The default GUI font (MS UI Gothic 9 pt on Japanese Windows): the layouts were made
+        // for its narrow kana. The stock font is made for the system's DPI, so its face and
+        // logical size are taken and the font is made afresh for this window's DPI.
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-        lf.lfHeight = ScaleFrom96(lf.lfHeight, dpi);
+        lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+        lf.lfWidth = 0;
     }
     return FontHandle(CreateFontIndirectW(&lf));
 }

@@ -12,6 +12,8 @@ namespace pelmora::win32 {
 // The window's DPI: per monitor where the system can tell (Windows 10 and later), else the
 // system's.
 UINT DpiOf(HWND hwnd);
+// The DPI the system made its stock objects for.
+UINT SystemDpi();
 
 int TwipsToPixels(int twips, UINT dpi);
 // A size in pixels at 96 DPI, at this DPI.
