@@ -188,14 +188,21 @@ TEST(DateDialogRefill, TheCenturyYearIsCommon) {
     EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-29 @28");
 }
 
-TEST(DateDialogRefill, WithoutASelectionTakesDayOneAndACommonYear) {
+TEST(DateDialogRefill, TypedEntriesCountAndOtherTextGivesDayOneAndACommonYear) {
     App app(kNow);
     HeadlessWindow& w = app.OpenDate();
-    w.Type("CmbDy", "15");
+    // A typed day that is one of the entries is kept like a picked one.
+    w.Type("CmbDy", " 15 ");
     app.Pick(w, "CmbMt", 4);
-    EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-30 @1");
-    // The year's text is never read, even when it names a leap year.
+    EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-30 @15");
+    w.Type("CmbDy", "15日");
+    app.Pick(w, "CmbMt", 5);
+    EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-31 @1");
+    // A typed leap year counts; a year that is none of the entries gives a common year.
     w.Type("CmbYr", "2028");
+    app.Pick(w, "CmbMt", 2);
+    EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-29 @1");
+    w.Type("CmbYr", "２０２８");
     app.Pick(w, "CmbMt", 2);
     EXPECT_EQ(Shown(w.GetComboBox("CmbDy")), "1-28 @1");
 }
@@ -260,12 +267,52 @@ TEST(AddChecks, BlankNamesAndTypedOverBoxesAreRefused) {
                           Ok("スケジュール名を入力してください。", kWarning));
         }
     }
-    // A number typed into a box is not a selected entry.
+    // Typed text that is none of the box's entries.
     for (const char* box : {"CmbYr", "CmbMt", "CmbDy", "CmbHr", "CmbMin", "CmbYbHr", "CmbYbMin"}) {
-        const bool dateDialog = !std::string_view(box).starts_with("CmbYb");
-        const Prepare typeOver = [box](App&, HeadlessWindow& w) { w.Type(box, "12"); };
-        ExpectRefused(dateDialog, "会議", typeOver,
-                      Ok("入力された数値が不正です。確認してください。", kWarning));
+        for (const char* typed : {"", "012", "１２", "1 2", "12時", "-0"}) {
+            const bool dateDialog = !std::string_view(box).starts_with("CmbYb");
+            const Prepare typeOver = [box, typed](App&, HeadlessWindow& w) { w.Type(box, typed); };
+            ExpectRefused(dateDialog, "会議", typeOver,
+                          Ok("入力された数値が不正です。確認してください。", kWarning));
+        }
+    }
+}
+
+TEST(AddChecks, TypedEntriesCountAsPicked) {
+    {
+        App app(kNow);
+        HeadlessWindow& w = app.OpenDate();
+        w.Type("TxtTimeTag", "会議");
+        // Picked in order: the typed year and month refill the days and keep the typed 29th.
+        for (const auto& [box, typed] :
+             {std::pair{"CmbYr", "2028"}, std::pair{"CmbMt", "2"}, std::pair{"CmbDy", "29"},
+              std::pair{"CmbHr", " 20　"}, std::pair{"CmbMin", "5"}}) {
+            w.Type(box, typed);
+        }
+        w.PressButton("Cb_set");
+        EXPECT_EQ(app.Boxes(),
+                  std::vector<Box>{Ok(kAdded + "会議\n2028年02月29日 20時05分", kAddedTitle)});
+    }
+    {
+        // A typed 2029 refills February as a pick would: the 29th becomes the 28th.
+        App app(kNow);
+        HeadlessWindow& w = app.OpenDate();
+        w.Type("TxtTimeTag", "会議");
+        app.Pick(w, "CmbMt", 2);
+        app.Pick(w, "CmbDy", 29);
+        w.Type("CmbYr", "2029");
+        w.PressButton("Cb_set");
+        EXPECT_EQ(app.module.Tables.Date(1).DateTime, At(2029, 2, 28, 9, 41));
+    }
+    {
+        App app(kNow);
+        HeadlessWindow& w = app.OpenWeekday();
+        w.Type("TxtYobiTag", "散歩");
+        w.Type("CmbYbHr", "20");
+        w.Type("CmbYbMin", "0");
+        w.PressButton("Cb_set");
+        EXPECT_EQ(app.Boxes(),
+                  std::vector<Box>{Ok(kAdded + "散歩\n毎週木曜日 20時00分", kAddedTitle)});
     }
 }
 

@@ -28,16 +28,19 @@ std::string ShortAlarmName(std::string_view name) {
 ui::WindowSpec FrmAlart::Layout() {
     ui::ControlSpec name = ui::LabelAt("Label1", "", {120, 120, 2025, 180});
     name.centred = true;
-    return ui::WindowSpec{.name = "FrmAlart",
-                          .caption = "  時間です。",
-                          .clientWidth = 3015,
-                          .clientHeight = 765,
-                          .border = ui::Border::FixedDialog,
-                          .controls = {
-                              ui::ButtonAt("Command1", "了解", {2280, 240, 615, 375}, 0),
-                              name,
-                              ui::LabelAt("Label2", "の時間になりました。", {360, 480, 1590, 180}),
-                          }};
+    return ui::WindowSpec{
+        .name = "FrmAlart",
+        .caption = "  時間です。",
+        .clientWidth = 3015,
+        .clientHeight = 765,
+        .border = ui::Border::FixedDialog,
+        .controls =
+            {
+                ui::ButtonAt("Command1", "了解", {2280, 240, 615, 375}, 0),
+                name,
+                ui::LabelAt("Label2", "の時間になりました。", {360, 480, 1590, 180}),
+            },
+        .escapeButton = "Command1"};
 }
 
 FrmAlart::FrmAlart(ui::Platform& platform)

@@ -46,6 +46,9 @@ struct ControlSpec {
     std::optional<Font> font;           // nothing: the window's default font
     bool centred = false;               // label text centred
     bool buttonFaceBackground = false;  // list boxes drawn on the button-face colour
+    // Where the focus goes when this control is disabled while it has it (the name of another
+    // control); empty: the window's first tab stop.
+    std::string focusWhenDisabled;
 };
 
 // Shorthands for the commonest controls of a layout.
@@ -78,7 +81,24 @@ struct WindowSpec {
     bool hasIcon = true;  // the program's icon in the title bar
     bool inTaskbar = true;
     std::vector<ControlSpec> controls;
+    // What Esc does: presses this button (the name of one of `controls`), or, with
+    // escapeCloses, acts as the close box; otherwise nothing.
+    std::string escapeButton;
+    bool escapeCloses = false;
 };
+
+// The keyboard's focus, as both window systems keep it: a window shown or activated gives the
+// focus back to the control that last had it, or, the first time, to its first tab stop; Tab
+// and Shift+Tab go through the tab stops in the order of their index; a control disabled while
+// it has the focus hands it to its focusWhenDisabled.
+
+// The layout's controls in focus order: the tab stops by index, then the others as listed.
+std::vector<const ControlSpec*> InFocusOrder(const WindowSpec& layout);
+// Where the focus goes from `losing` (nullptr: the window has none to give back): its
+// focusWhenDisabled when that can take the focus, else the first tab stop that can; nullptr
+// when none can.
+const ControlSpec* FocusTarget(const WindowSpec& layout, const ControlSpec* losing,
+                               const std::function<bool(const ControlSpec&)>& canTakeFocus);
 
 // Controls -------------------------------------------------------------------------------
 

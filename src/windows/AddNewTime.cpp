@@ -25,25 +25,27 @@ ui::WindowSpec AddNewTime::Layout() {
                           .clientWidth = 5025,
                           .clientHeight = 1770,
                           .border = ui::Border::FixedSingle,
-                          .controls = {
-                              LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
-                              {.kind = ui::ControlKind::TextBox,
-                               .name = "TxtTimeTag",
-                               .rect = {120, 315, 2295, 270},
-                               .tabIndex = 4},
-                              DropDownAt("CmbYr", 120, 735, 5),
-                              unit("Label1", "年", 885),
-                              DropDownAt("CmbMt", 1200, 615, 0),
-                              unit("Label2", "月", 1845),
-                              DropDownAt("CmbDy", 2160, 615, 1),
-                              unit("Label3", "日", 2820),
-                              DropDownAt("CmbHr", 3120, 615, 2),
-                              unit("Label4", "時", 3765),
-                              DropDownAt("CmbMin", 4080, 615, 3),
-                              unit("Label5", "分", 4725),
-                              ButtonAt("Cb_cancel", "キャンセル", {2400, 1320, 1215, 375}, 6),
-                              ButtonAt("Cb_set", "設定", {3720, 1320, 1215, 375}, 7),
-                          }};
+                          .controls =
+                              {
+                                  LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
+                                  {.kind = ui::ControlKind::TextBox,
+                                   .name = "TxtTimeTag",
+                                   .rect = {120, 315, 2295, 270},
+                                   .tabIndex = 4},
+                                  DropDownAt("CmbYr", 120, 735, 5),
+                                  unit("Label1", "年", 885),
+                                  DropDownAt("CmbMt", 1200, 615, 0),
+                                  unit("Label2", "月", 1845),
+                                  DropDownAt("CmbDy", 2160, 615, 1),
+                                  unit("Label3", "日", 2820),
+                                  DropDownAt("CmbHr", 3120, 615, 2),
+                                  unit("Label4", "時", 3765),
+                                  DropDownAt("CmbMin", 4080, 615, 3),
+                                  unit("Label5", "分", 4725),
+                                  ButtonAt("Cb_cancel", "キャンセル", {2400, 1320, 1215, 375}, 6),
+                                  ButtonAt("Cb_set", "設定", {3720, 1320, 1215, 375}, 7),
+                              },
+                          .escapeButton = "Cb_cancel"};
 }
 
 AddNewTime::AddNewTime(ui::Platform& platform, ScheduleTables& tables, bool& active,
@@ -83,8 +85,8 @@ void AddNewTime::SetUpTimeCmb(std::chrono::local_seconds now) {
 }
 
 void AddNewTime::RefillDays(int length) {
-    // With no day selected (its text typed over) the first day is taken.
-    const int day = std::min(SelectedNumber(CmbDy).value_or(1), length);
+    // A day typed over with something that is no day gives the first day.
+    const int day = std::min(HeldNumber(CmbDy).value_or(1), length);
     FillNumbers(CmbDy, 1, length, std::max(day, 1));
 }
 
@@ -92,9 +94,9 @@ void AddNewTime::CmbYr_Click() {
     if (!active_) {
         return;
     }
-    if (SelectedNumber(CmbMt) == kFebruary) {
-        // No year selected: a common year.
-        RefillDays(IsLeapYear(SelectedNumber(CmbYr).value_or(1)) ? 29 : 28);
+    if (HeldNumber(CmbMt) == kFebruary) {
+        // No year held: a common year.
+        RefillDays(IsLeapYear(HeldNumber(CmbYr).value_or(1)) ? 29 : 28);
     }
 }
 
@@ -102,11 +104,11 @@ void AddNewTime::CmbMt_Click() {
     if (!active_) {
         return;
     }
-    const std::optional<int> month = SelectedNumber(CmbMt);
+    const std::optional<int> month = HeldNumber(CmbMt);
     if (!month || *month < 1 || *month > 12) {
         return;
     }
-    const int year = *month == kFebruary ? SelectedNumber(CmbYr).value_or(1) : 1;
+    const int year = *month == kFebruary ? HeldNumber(CmbYr).value_or(1) : 1;
     RefillDays(MonthLength(year, *month));
 }
 
@@ -114,11 +116,13 @@ void AddNewTime::Cb_set_Click() {
     if (!CheckRoomAndName(platform_, tables_, TxtTimeTag.Text())) {
         return;
     }
-    const auto year = SelectedNumber(CmbYr);
-    const auto month = SelectedNumber(CmbMt);
-    const auto day = SelectedNumber(CmbDy);
-    const auto hour = SelectedNumber(CmbHr);
-    const auto minute = SelectedNumber(CmbMin);
+    // Typed entries are picked in this order, so a typed year or month refills the days (and
+    // keeps a typed day that the month has) before the day is read.
+    const auto year = TakeNumber(CmbYr);
+    const auto month = TakeNumber(CmbMt);
+    const auto day = TakeNumber(CmbDy);
+    const auto hour = TakeNumber(CmbHr);
+    const auto minute = TakeNumber(CmbMin);
     if (!year || !month || !day || !hour || !minute || *month < 1 || *month > 12) {
         return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }

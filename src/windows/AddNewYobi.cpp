@@ -28,21 +28,23 @@ ui::WindowSpec AddNewYobi::Layout() {
                           .clientWidth = 4065,
                           .clientHeight = 1770,
                           .border = ui::Border::FixedSingle,
-                          .controls = {
-                              LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
-                              {.kind = ui::ControlKind::TextBox,
-                               .name = "TxtYobiTag",
-                               .rect = {120, 315, 2295, 270},
-                               .tabIndex = 2},
-                              DropDownAt("CmbYobi", 120, 1095, 5),
-                              LabelAt("Label8", "曜日", {1245, 915, 360, 180}),
-                              DropDownAt("CmbYbHr", 2160, 615, 3),
-                              LabelAt("Label6", "時", {2820, 915, 180, 180}),
-                              DropDownAt("CmbYbMin", 3120, 615, 4),
-                              LabelAt("Label7", "分", {3765, 900, 180, 180}),
-                              ButtonAt("Cb_cancel", "キャンセル", {1320, 1320, 1215, 375}, 0),
-                              ButtonAt("Cb_set", "設定", {2760, 1320, 1215, 375}, 1),
-                          }};
+                          .controls =
+                              {
+                                  LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
+                                  {.kind = ui::ControlKind::TextBox,
+                                   .name = "TxtYobiTag",
+                                   .rect = {120, 315, 2295, 270},
+                                   .tabIndex = 2},
+                                  DropDownAt("CmbYobi", 120, 1095, 5),
+                                  LabelAt("Label8", "曜日", {1245, 915, 360, 180}),
+                                  DropDownAt("CmbYbHr", 2160, 615, 3),
+                                  LabelAt("Label6", "時", {2820, 915, 180, 180}),
+                                  DropDownAt("CmbYbMin", 3120, 615, 4),
+                                  LabelAt("Label7", "分", {3765, 900, 180, 180}),
+                                  ButtonAt("Cb_cancel", "キャンセル", {1320, 1320, 1215, 375}, 0),
+                                  ButtonAt("Cb_set", "設定", {2760, 1320, 1215, 375}, 1),
+                              },
+                          .escapeButton = "Cb_cancel"};
 }
 
 AddNewYobi::AddNewYobi(ui::Platform& platform, ScheduleTables& tables, ScheduleHost& host)
@@ -90,8 +92,8 @@ void AddNewYobi::Cb_set_Click() {
         SelectToday();
     }
     const int p = CmbYobi.ListIndex();
-    const auto hour = SelectedNumber(CmbYbHr);
-    const auto minute = SelectedNumber(CmbYbMin);
+    const auto hour = TakeNumber(CmbYbHr);
+    const auto minute = TakeNumber(CmbYbMin);
     if (p < 0 || !hour || !minute) {
         return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }

@@ -15,8 +15,22 @@ ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex) 
             .tabIndex = tabIndex};
 }
 
-std::optional<int> SelectedNumber(const ui::ComboBox& box) {
-    const int index = box.ListIndex();
+int HeldEntry(const ui::ComboBox& box) {
+    const std::string text = TrimBlanks(box.Text());
+    const int selected = box.ListIndex();
+    if (selected >= 0 && box.Item(selected) == text) {
+        return selected;
+    }
+    for (int i = 0; i < box.Count(); ++i) {
+        if (box.Item(i) == text) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::optional<int> HeldNumber(const ui::ComboBox& box) {
+    const int index = HeldEntry(box);
     if (index < 0) {
         return std::nullopt;
     }
@@ -29,6 +43,14 @@ std::optional<int> SelectedNumber(const ui::ComboBox& box) {
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<int> TakeNumber(ui::ComboBox& box) {
+    const int index = HeldEntry(box);
+    if (index >= 0 && index != box.ListIndex()) {
+        box.SetListIndex(index);
+    }
+    return HeldNumber(box);
 }
 
 void FillNumbers(ui::ComboBox& box, int first, int last, int selected) {

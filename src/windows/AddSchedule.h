@@ -23,9 +23,15 @@ inline constexpr std::string_view kAddedTitle = "新規追加完了";
 // A drop-down box of the dialogs' row of boxes.
 ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex);
 
-// The number of a combo box's selected entry; nothing when no entry is selected or the entry
-// is not a signed 16-bit number.
-std::optional<int> SelectedNumber(const ui::ComboBox& box);
+// The entry a drop-down box holds: the one its text equals, blanks ignored. That is the
+// selected entry, or the one the user typed; -1 when the text is none of the box's entries.
+int HeldEntry(const ui::ComboBox& box);
+// The number of the entry a box holds; nothing when it holds none or the entry is not a signed
+// 16-bit number.
+std::optional<int> HeldNumber(const ui::ComboBox& box);
+// The same for "設定": an entry that was typed is picked first, exactly as if the user had
+// chosen it from the list.
+std::optional<int> TakeNumber(ui::ComboBox& box);
 
 // Fills a combo box with the numbers first to last and selects `selected` (raising its pick).
 void FillNumbers(ui::ComboBox& box, int first, int last, int selected);

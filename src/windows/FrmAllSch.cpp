@@ -50,22 +50,32 @@ ui::WindowSpec FrmAllSch::Layout() {
                                .font = kScheduleListFont,
                                .buttonFaceBackground = true};
     };
-    return ui::WindowSpec{.name = "FrmAllSch",
-                          .caption = "  アラームスケジュールの一覧",
-                          .clientWidth = 5385,
-                          .clientHeight = 4665,
-                          .border = ui::Border::FixedSingle,
-                          .controls = {
-                              LabelAt("Label1", "*** 日付による登録 ***", {120, 45, 1845, 180}),
-                              list("ListSchTime", {120, 240, 4095, 2040}, 0),
-                              ButtonAt("CmdNewTime", "新規追加", {4320, 240, 975, 375}, 1),
-                              ButtonAt("CmdDelTime", "削除", {4320, 720, 975, 375}, 2),
-                              LabelAt("Label2", "*** 曜日による登録 ***", {120, 2324, 1845, 165}),
-                              list("ListSchYobi", {120, 2520, 4095, 2040}, 6),
-                              ButtonAt("CmdNewYobi", "新規追加", {4320, 2520, 975, 375}, 3),
-                              ButtonAt("CmdDelYobi", "削除", {4320, 3000, 975, 375}, 4),
-                              ButtonAt("CmdClose", "閉じる", {4320, 4200, 975, 375}, 5),
-                          }};
+    // A delete button, disabled once its list has no selection: the focus then goes back to
+    // that list.
+    const auto deleteFor = [](const char* name, const char* list, int top, int tab) {
+        ui::ControlSpec button = ButtonAt(name, "削除", {4320, top, 975, 375}, tab);
+        button.focusWhenDisabled = list;
+        return button;
+    };
+    return ui::WindowSpec{
+        .name = "FrmAllSch",
+        .caption = "  アラームスケジュールの一覧",
+        .clientWidth = 5385,
+        .clientHeight = 4665,
+        .border = ui::Border::FixedSingle,
+        .controls =
+            {
+                LabelAt("Label1", "*** 日付による登録 ***", {120, 45, 1845, 180}),
+                list("ListSchTime", {120, 240, 4095, 2040}, 0),
+                ButtonAt("CmdNewTime", "新規追加", {4320, 240, 975, 375}, 1),
+                deleteFor("CmdDelTime", "ListSchTime", 720, 2),
+                LabelAt("Label2", "*** 曜日による登録 ***", {120, 2324, 1845, 165}),
+                list("ListSchYobi", {120, 2520, 4095, 2040}, 6),
+                ButtonAt("CmdNewYobi", "新規追加", {4320, 2520, 975, 375}, 3),
+                deleteFor("CmdDelYobi", "ListSchYobi", 3000, 4),
+                ButtonAt("CmdClose", "閉じる", {4320, 4200, 975, 375}, 5),
+            },
+        .escapeButton = "CmdClose"};
 }
 
 FrmAllSch::FrmAllSch(ui::Platform& platform, ScheduleTables& tables, bool& addTimeActive,

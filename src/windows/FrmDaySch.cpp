@@ -53,14 +53,16 @@ ui::WindowSpec FrmDaySch::Layout() {
                           .clientWidth = 3615,
                           .clientHeight = 4965,
                           .border = ui::Border::FixedSingle,
-                          .controls = {
-                              {.kind = ui::ControlKind::ListBox,
-                               .name = "ListSch",
-                               .rect = {120, 98, 3375, 4740},
-                               .tabIndex = 0,
-                               .font = kScheduleListFont,
-                               .buttonFaceBackground = true},
-                          }};
+                          .controls =
+                              {
+                                  {.kind = ui::ControlKind::ListBox,
+                                   .name = "ListSch",
+                                   .rect = {120, 98, 3375, 4740},
+                                   .tabIndex = 0,
+                                   .font = kScheduleListFont,
+                                   .buttonFaceBackground = true},
+                              },
+                          .escapeCloses = true};
 }
 
 FrmDaySch::FrmDaySch(ui::Platform& platform, TodayList& today)

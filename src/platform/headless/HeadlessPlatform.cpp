@@ -4,19 +4,36 @@
 #include <stdexcept>
 
 namespace pelmora::headless {
-namespace {
+namespace {}  // namespace
 
-// What every control has: an enabled state. Focus means nothing here.
+// What every control has: an enabled state, and a window that keeps the focus.
 template <typename Interface>
 class Basic : public Interface {
   public:
     bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool e) override { enabled_ = e; }
-    void SetFocus() override {}
+    void SetEnabled(bool e) override {
+        enabled_ = e;
+        if (!e && owner_) {
+            owner_->Disabled(*layout_);
+        }
+    }
+    void SetFocus() override {
+        if (owner_) {
+            owner_->FocusOn(*layout_);
+        }
+    }
+    void Attach(HeadlessWindow& owner, const ui::ControlSpec& layout) {
+        owner_ = &owner;
+        layout_ = &layout;
+    }
 
   private:
     bool enabled_ = true;
+    HeadlessWindow* owner_ = nullptr;
+    const ui::ControlSpec* layout_ = nullptr;
 };
+
+namespace {
 
 // Labels and text boxes: a text the program sets and reads.
 template <typename Interface>
@@ -126,20 +143,27 @@ class HeadlessComboBox final : public WithItems<ui::ComboBox> {
 
 using HeadlessImage = Basic<ui::Control>;
 
-std::unique_ptr<ui::Control> MakeControl(const ui::ControlSpec& c) {
+template <typename T, typename... Args>
+std::unique_ptr<ui::Control> Make(HeadlessWindow& owner, const ui::ControlSpec& c, Args&&... args) {
+    auto control = std::make_unique<T>(std::forward<Args>(args)...);
+    control->Attach(owner, c);
+    return control;
+}
+
+std::unique_ptr<ui::Control> MakeControl(HeadlessWindow& owner, const ui::ControlSpec& c) {
     switch (c.kind) {
         case ui::ControlKind::Label:
-            return std::make_unique<HeadlessLabel>(c.caption);
+            return Make<HeadlessLabel>(owner, c, c.caption);
         case ui::ControlKind::Button:
-            return std::make_unique<HeadlessButton>(c.caption);
+            return Make<HeadlessButton>(owner, c, c.caption);
         case ui::ControlKind::TextBox:
-            return std::make_unique<HeadlessTextBox>(c.caption);
+            return Make<HeadlessTextBox>(owner, c, c.caption);
         case ui::ControlKind::ListBox:
-            return std::make_unique<HeadlessListBox>();
+            return Make<HeadlessListBox>(owner, c);
         case ui::ControlKind::ComboBox:
-            return std::make_unique<HeadlessComboBox>();
+            return Make<HeadlessComboBox>(owner, c);
         case ui::ControlKind::Image:
-            return std::make_unique<HeadlessImage>();
+            return Make<HeadlessImage>(owner, c);
     }
     throw std::logic_error("unknown control kind");
 }
@@ -193,7 +217,7 @@ class HeadlessTimer final : public ui::Timer {
 HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout)
     : platform_(platform), spec_(layout) {
     for (const ui::ControlSpec& c : spec_.controls) {
-        controls_.emplace(c.name, MakeControl(c));
+        controls_.emplace(c.name, MakeControl(*this, c));
     }
     platform_.Register(this);
 }
@@ -209,6 +233,7 @@ void HeadlessWindow::Show() {
         return;
     }
     visible_ = true;
+    GiveFocusBack();
     platform_.log.push_back("show " + spec_.name);
 }
 
@@ -228,6 +253,7 @@ void HeadlessWindow::PlaceTopmostAtOrigin() {
     left_ = 0;
     top_ = 0;
     visible_ = true;
+    GiveFocusBack();
     platform_.log.push_back("topmost " + spec_.name);
 }
 
@@ -270,6 +296,75 @@ const ui::ControlSpec* HeadlessWindow::FindControlSpec(std::string_view name) co
     return nullptr;
 }
 
+bool HeadlessWindow::CanTakeFocus(const ui::ControlSpec& c) {
+    const ui::Control* control = FindControl(c.name);
+    return control && control->Enabled();
+}
+
+void HeadlessWindow::FocusOn(const ui::ControlSpec& c) {
+    if (!closed_ && CanTakeFocus(c)) {
+        focused_ = &c;
+    }
+}
+
+void HeadlessWindow::Disabled(const ui::ControlSpec& c) {
+    if (focused_ == &c) {
+        focused_ = ui::FocusTarget(spec_, &c,
+                                   [this](const ui::ControlSpec& t) { return CanTakeFocus(t); });
+    }
+}
+
+void HeadlessWindow::GiveFocusBack() {
+    if (!focused_ || !CanTakeFocus(*focused_)) {
+        focused_ = ui::FocusTarget(spec_, focused_,
+                                   [this](const ui::ControlSpec& t) { return CanTakeFocus(t); });
+    }
+}
+
+std::string HeadlessWindow::Focused() const {
+    return focused_ ? focused_->name : std::string{};
+}
+
+void HeadlessWindow::PressKey(Key key) {
+    UserCanReach();
+    if (closed_ || !visible_) {
+        throw std::logic_error("cannot type into " + spec_.name + ": not visible");
+    }
+    switch (key) {
+        case Key::Tab:
+        case Key::ShiftTab: {
+            std::vector<const ui::ControlSpec*> stops;
+            for (const ui::ControlSpec* c : ui::InFocusOrder(spec_)) {
+                if (c->tabIndex >= 0 && (CanTakeFocus(*c) || c == focused_)) {
+                    stops.push_back(c);
+                }
+            }
+            if (stops.empty()) {
+                return;
+            }
+            const auto at = std::find(stops.begin(), stops.end(), focused_);
+            const auto n = static_cast<std::ptrdiff_t>(stops.size());
+            std::ptrdiff_t i = at == stops.end() ? -1 : at - stops.begin();
+            i = key == Key::Tab ? (i + 1) % n : (i <= 0 ? n - 1 : i - 1);
+            focused_ = stops[static_cast<std::size_t>(i)];
+            return;
+        }
+        case Key::Enter:
+        case Key::Space:
+            if (focused_ && focused_->kind == ui::ControlKind::Button) {
+                Click(focused_->name);
+            }
+            return;
+        case Key::Escape:
+            if (!spec_.escapeButton.empty()) {
+                Click(spec_.escapeButton);
+            } else if (spec_.escapeCloses) {
+                PressCloseBox();
+            }
+            return;
+    }
+}
+
 void HeadlessWindow::UserCanReach() const {
     if (platform_.boxDepth_ > 0) {
         throw std::logic_error(spec_.name + " takes no input while a message box is open");
@@ -278,6 +373,11 @@ void HeadlessWindow::UserCanReach() const {
 
 void HeadlessWindow::PressButton(std::string_view name) {
     UserCanReach();
+    GetButton(name).SetFocus();  // a click takes the focus
+    Click(name);
+}
+
+void HeadlessWindow::Click(std::string_view name) {
     ui::Button& b = GetButton(name);
     if (closed_ || !visible_ || !b.Enabled()) {
         throw std::logic_error("cannot press " + std::string(name) + ": not visible or disabled");
@@ -291,16 +391,21 @@ void HeadlessWindow::PressButton(std::string_view name) {
 
 void HeadlessWindow::SelectRow(std::string_view list, int row) {
     UserCanReach();
+    GetListBox(list).SetFocus();
     platform_.Dispatch([&] { GetListBox(list).SetListIndex(row); });
 }
 
 void HeadlessWindow::PickEntry(std::string_view combo, int entry) {
     UserCanReach();
+    GetComboBox(combo).SetFocus();
     platform_.Dispatch([&] { GetComboBox(combo).SetListIndex(entry); });
 }
 
 void HeadlessWindow::Type(std::string_view control, std::string_view text) {
     UserCanReach();
+    if (ui::Control* c = FindControl(control)) {
+        c->SetFocus();
+    }
     platform_.Dispatch([&] {
         if (auto* combo = dynamic_cast<HeadlessComboBox*>(FindControl(control))) {
             combo->UserType(text);

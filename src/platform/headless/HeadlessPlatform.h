@@ -40,6 +40,16 @@ class HeadlessWindow final : public ui::Window {
     void PickEntry(std::string_view combo, int entry);
     void Type(std::string_view control, std::string_view text);  // text box or combo text field
     void PressCloseBox();
+    // A key pressed while the window has the keyboard: Tab and Shift+Tab move the focus through
+    // the tab stops, Enter and Space press a focused button, Esc does the window's escape.
+    enum class Key { Tab, ShiftTab, Enter, Space, Escape };
+    void PressKey(Key key);
+    // The name of the control that has the focus in this window ("" none).
+    std::string Focused() const;
+
+    // From the controls: one was asked for the focus, or was disabled.
+    void FocusOn(const ui::ControlSpec& c);
+    void Disabled(const ui::ControlSpec& c);
 
     const ui::WindowSpec& Layout() const { return spec_; }
     bool Topmost() const { return topmost_; }
@@ -52,6 +62,11 @@ class HeadlessWindow final : public ui::Window {
 
   private:
     void UserCanReach() const;
+    // Presses a button without moving the focus, as a key does.
+    void Click(std::string_view button);
+    bool CanTakeFocus(const ui::ControlSpec& c);
+    // Shown: the focus goes back to the control that had it, or to the first tab stop.
+    void GiveFocusBack();
 
     HeadlessPlatform& platform_;
     ui::WindowSpec spec_;
@@ -60,6 +75,7 @@ class HeadlessWindow final : public ui::Window {
     bool topmost_ = false;
     int left_ = -1;  // -1: centred
     int top_ = -1;
+    const ui::ControlSpec* focused_ = nullptr;
     std::map<std::string, std::unique_ptr<ui::Control>, std::less<>> controls_;
     std::vector<std::unique_ptr<ui::Timer>> timers_;
 };
