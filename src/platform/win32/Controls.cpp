@@ -22,7 +22,12 @@ class Win32Control : public Interface, public ControlBase {
     using ControlBase::ControlBase;
     ui::Control& Interface() override { return *this; }
     bool Enabled() const override { return IsWindowEnabled(hwnd_) != 0; }
-    void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+    void SetEnabled(bool enabled) override {
+        if (!enabled && Disabling && IsWindowEnabled(hwnd_)) {
+            Disabling();
+        }
+        EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+    }
     void SetFocus() override { ::SetFocus(hwnd_); }
 };
 
@@ -116,9 +121,14 @@ class Win32ComboBox final : public WithItems<WithText<ui::ComboBox>, ComboBoxMes
             if (Change) {
                 Change();
             }
-        } else {
-            WithItems::Notify(code);
+            return;
         }
+        if (code == CBN_SELCHANGE && ListIndex() >= 0) {
+            // The text field shows a picked entry only after this notification; the handlers
+            // read the box as the user will see it.
+            SetText(Item(ListIndex()));
+        }
+        WithItems::Notify(code);
     }
 };
 
@@ -156,20 +166,25 @@ void ControlBase::ApplyFont(UINT dpi) {
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
 }
 
+bool ControlBase::CanTakeFocus() const {
+    return IsWindowEnabled(hwnd_) && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 ControlBase* ControlBase::Of(HWND child) {
     return child ? reinterpret_cast<ControlBase*>(GetWindowLongPtrW(child, GWLP_USERDATA))
                  : nullptr;
 }
 
 std::unique_ptr<ControlBase> CreateControl(HWND parent, HINSTANCE instance,
-                                           const ui::ControlSpec& c, HICON appIcon) {
+                                           const ui::ControlSpec& c, int id, HICON appIcon) {
     const ClassAndStyle kind = WindowClassOf(c);
     DWORD style = WS_CHILD | WS_VISIBLE | kind.style;
     if (c.tabIndex >= 0) {
         style |= WS_TABSTOP;
     }
-    HWND child = CreateWindowExW(kind.exStyle, kind.cls, Widen(c.caption).c_str(), style, 0, 0, 0,
-                                 0, parent, nullptr, instance, nullptr);
+    HWND child =
+        CreateWindowExW(kind.exStyle, kind.cls, Widen(c.caption).c_str(), style, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     std::unique_ptr<ControlBase> control;
     switch (c.kind) {
         case ui::ControlKind::Label:

@@ -3,6 +3,7 @@
 // automation see them) behind the portable interface.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "platform/ui.h"
@@ -26,6 +27,11 @@ class ControlBase {
     virtual void Notify(WORD) {}
     // Gives the control its font for this DPI.
     void ApplyFont(UINT dpi);
+    // Whether the control can take the keyboard's focus now: enabled, and not hidden itself.
+    bool CanTakeFocus() const;
+
+    // Runs when the program is about to disable the control, so that the focus can move on.
+    std::function<void()> Disabling;
 
     // The control behind a child window of a form, or nullptr for any other window.
     static ControlBase* Of(HWND child);
@@ -36,8 +42,8 @@ class ControlBase {
     FontHandle font_;
 };
 
-// Creates the child window of `parent` that the layout describes, and its control.
+// Creates the child window of `parent` that the layout describes, with this id, and its control.
 std::unique_ptr<ControlBase> CreateControl(HWND parent, HINSTANCE instance,
-                                           const ui::ControlSpec& layout, HICON appIcon);
+                                           const ui::ControlSpec& layout, int id, HICON appIcon);
 
 }  // namespace pelmora::win32

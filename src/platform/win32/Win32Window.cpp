@@ -182,20 +182,89 @@ ui::Control* Win32Window::FindControl(std::string_view name) {
 }
 
 void Win32Window::CreateControls() {
-    // Creation order is the focus order: tab stops by their index, then the rest.
-    std::vector<const ui::ControlSpec*> order;
-    for (const ui::ControlSpec& c : spec_.controls) {
-        order.push_back(&c);
+    // Creation order is the order Tab goes in. The ids stay clear of IDOK and IDCANCEL, which
+    // the dialog manager sends for Enter and Esc.
+    int id = kFirstControlId;
+    for (const ui::ControlSpec* c : ui::InFocusOrder(spec_)) {
+        auto control = CreateControl(hwnd(), platform_.Instance(), *c, id++, platform_.AppIcon());
+        control->Disabling = [this, c] { FocusAwayFrom(*c); };
+        controls_.emplace(c->name, std::move(control));
     }
-    std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
-        const int ka = a->tabIndex < 0 ? INT_MAX : a->tabIndex;
-        const int kb = b->tabIndex < 0 ? INT_MAX : b->tabIndex;
-        return ka < kb;
+}
+
+ControlBase* Win32Window::ControlOf(const ui::ControlSpec* c) const {
+    const auto it = c ? controls_.find(c->name) : controls_.end();
+    return it == controls_.end() ? nullptr : it->second.get();
+}
+
+ControlBase* Win32Window::ControlHolding(HWND h) const {
+    // The focus may be in a part of a control, such as a combo box's text field.
+    for (; h && h != hwnd(); h = GetParent(h)) {
+        for (const auto& [name, control] : controls_) {
+            if (control->hwnd() == h) {
+                return control.get();
+            }
+        }
+    }
+    return nullptr;
+}
+
+const ui::ControlSpec* Win32Window::FocusTargetFrom(const ui::ControlSpec* losing) const {
+    return ui::FocusTarget(spec_, losing, [this](const ui::ControlSpec& c) {
+        const ControlBase* control = ControlOf(&c);
+        return control && control->CanTakeFocus();
     });
-    for (const ui::ControlSpec* c : order) {
-        controls_.emplace(c->name,
-                          CreateControl(hwnd(), platform_.Instance(), *c, platform_.AppIcon()));
+}
+
+void Win32Window::GiveFocusBack() {
+    const ControlBase* last = ControlHolding(lastFocus_);
+    if (!last || !last->CanTakeFocus()) {
+        last = ControlOf(FocusTargetFrom(last ? &last->layout() : nullptr));
     }
+    if (last) {
+        SetFocus(last->hwnd());
+    }
+}
+
+void Win32Window::FocusAwayFrom(const ui::ControlSpec& c) {
+    const ControlBase* control = ControlOf(&c);
+    const ControlBase* next = ControlOf(FocusTargetFrom(&c));
+    if (ControlHolding(GetFocus()) == control) {
+        // Disabling the control with the focus would leave the focus nowhere.
+        if (next) {
+            SetFocus(next->hwnd());
+        }
+    } else if (ControlHolding(lastFocus_) == control) {
+        lastFocus_ = next ? next->hwnd() : nullptr;  // given back when the window is active
+    }
+}
+
+void Win32Window::Escape() {
+    if (!spec_.escapeButton.empty()) {
+        ControlBase* button = ControlOf(FindSpec(spec_.escapeButton));
+        if (button && IsWindowEnabled(button->hwnd())) {
+            button->Notify(BN_CLICKED);
+        }
+    } else if (spec_.escapeCloses) {
+        SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+    }
+}
+
+void Win32Window::Enter() {
+    ControlBase* focused = ControlHolding(GetFocus());
+    if (focused && focused->layout().kind == ui::ControlKind::Button &&
+        IsWindowEnabled(focused->hwnd())) {
+        focused->Notify(BN_CLICKED);
+    }
+}
+
+const ui::ControlSpec* Win32Window::FindSpec(std::string_view name) const {
+    for (const ui::ControlSpec& c : spec_.controls) {
+        if (c.name == name) {
+            return &c;
+        }
+    }
+    return nullptr;
 }
 
 // Places every control from its twips at the given DPI and gives it its font.
@@ -244,9 +313,25 @@ LRESULT Win32Window::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     switch (msg) {
         case WM_COMMAND:
-            if (ControlBase* control = ControlBase::Of(reinterpret_cast<HWND>(lp))) {
+            if (ControlBase* control = ControlHolding(reinterpret_cast<HWND>(lp))) {
                 control->Notify(HIWORD(wp));
+            } else if (LOWORD(wp) == IDCANCEL) {
+                Escape();  // the dialog manager's Esc
+            } else if (LOWORD(wp) == IDOK) {
+                Enter();  // its Enter, with no default button
             }
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) == WA_INACTIVE) {
+                if (ControlHolding(GetFocus())) {
+                    lastFocus_ = GetFocus();
+                }
+            } else {
+                GiveFocusBack();
+            }
+            return 0;
+        case WM_SETFOCUS:
+            GiveFocusBack();
             return 0;
         case WM_TIMER: {
             const auto it = timers_.find(wp);

@@ -46,6 +46,16 @@ class Win32Window final : public ui::Window {
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void Layout(UINT dpi);
+    // The keyboard: the control that had the focus gets it back, or the first tab stop; a
+    // control being disabled hands it on; Esc and Enter as the dialog manager reports them.
+    ControlBase* ControlOf(const ui::ControlSpec* c) const;
+    ControlBase* ControlHolding(HWND h) const;
+    const ui::ControlSpec* FindSpec(std::string_view name) const;
+    const ui::ControlSpec* FocusTargetFrom(const ui::ControlSpec* losing) const;
+    void GiveFocusBack();
+    void FocusAwayFrom(const ui::ControlSpec& c);
+    void Escape();
+    void Enter();
     RECT FrameFor(UINT dpi) const;
     DWORD Style() const;
     DWORD ExStyle() const;
@@ -57,6 +67,8 @@ class Win32Window final : public ui::Window {
     WindowHandle window_;
     bool unloading_ = false;
     Win32TrayIcon* trayIcon_ = nullptr;
+    HWND lastFocus_ = nullptr;  // the focus when the window was last deactivated
+    static constexpr int kFirstControlId = 1000;
     std::map<std::string, std::unique_ptr<ControlBase>, std::less<>> controls_;
     std::map<UINT_PTR, std::unique_ptr<Win32Timer>> timers_;
     UINT_PTR nextTimerId_ = 1;

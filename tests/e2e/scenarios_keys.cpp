@@ -1,0 +1,233 @@
+// Scenarios of the keyboard: where the focus is when each window shows, what Esc and Enter do,
+// and a date schedule added and deleted with the keyboard alone. Keys are posted to the control
+// that has the focus, so they pass through the program's own message loop as typed keys do.
+#include "scenarios.h"
+
+namespace e2e {
+namespace {
+
+const wchar_t* const kTodayCaption = L"  今日のアラームスケジュール";
+const wchar_t* const kAddCaption = L"   アラームスケジュールの追加";
+const wchar_t* const kAlarmCaption = L"  時間です。";
+
+// The control with the keyboard focus in the thread of `window`, or null.
+HWND FocusIn(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// `control` has the focus, itself or in a part of it (a combo box's text field).
+bool HasFocus(HWND control) {
+    HWND focus = FocusIn(control);
+    return focus && (focus == control || IsChild(control, focus));
+}
+
+bool ExpectFocus(Checks& c, HWND control, const std::wstring& what) {
+    const bool ok = WaitUntil([&] { return HasFocus(control); }, Ms(3000));
+    HWND focus = FocusIn(control);
+    return c.Expect(ok, what + L": the focus is on \"" +
+                            (focus ? WindowText(focus) : std::wstring(L"(nothing)")) + L"\" (" +
+                            (focus ? ClassName(focus) : std::wstring()) + L"), not on \"" +
+                            WindowText(control) + L"\" (" + ClassName(control) + L")");
+}
+
+// A key pressed and released where the focus is in the thread of `window`.
+bool PressKey(HWND window, UINT key) {
+    HWND target = FocusIn(window);
+    if (!target)
+        return false;
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, key, 1 | scan);
+    PostMessageW(target, WM_KEYUP, key, 1 | scan | (LPARAM{1} << 30) | (LPARAM{1} << 31));
+    return true;
+}
+
+// Tab, then the focus must be on `next`.
+bool Tab(Checks& c, HWND window, HWND next, const std::wstring& what) {
+    return c.Expect(PressKey(window, VK_TAB), what + L": no focus to press Tab in") &&
+           ExpectFocus(c, next, what);
+}
+
+bool Gone(HWND window) {
+    return !IsWindow(window) || !IsWindowVisible(window);
+}
+
+HWND WaitAddDialog(DWORD pid, size_t combos) {
+    return WaitTopWindowIf(
+        [&](HWND window) {
+            return WindowProcess(window) == pid && IsWindowVisible(window) &&
+                   WindowText(window) == kAddCaption &&
+                   ControlsOfClass(window, L"ComboBox").size() == combos;
+        },
+        Ms(5000));
+}
+
+HWND Only(const std::vector<HWND>& controls) {
+    return controls.size() == 1 ? controls[0] : nullptr;
+}
+
+}  // namespace
+
+// Each window's first focus, Esc in each, and Enter on a ringing alarm.
+int KeysWindows(const Options& o) {
+    Checks c;
+    const SYSTEMTIME start = LocalAt(2027, 3, 10, 9, 0, 40);  // a Wednesday
+    auto run = StartOn(c, o, L"keys-windows",
+                       Cp932(WeekdayLine(L"朝会", L"EVD", LocalAt(2027, 3, 10, 9, 1)) +
+                             WeekdayLine(L"昼会", L"EVD", LocalAt(2027, 3, 10, 9, 2)) +
+                             DateLine(L"歯医者", LocalAt(2027, 3, 11, 10, 0))),
+                       start);
+    if (!run)
+        return c.failures() + 1;
+
+    HWND today = ChooseFromTray(c, *run, kMenuToday, kTodayCaption);
+    if (today) {
+        ExpectFocus(c, Only(ControlsOfClass(today, L"ListBox")), L"today's window");
+        PressKey(today, VK_ESCAPE);
+        c.Expect(WaitUntil([&] { return !IsWindow(today); }, Ms(3000)),
+                 L"Esc did not close today's window");
+    }
+
+    auto lw = OpenListWindow(c, *run);
+    if (!lw)
+        return c.failures() + 1;
+    ExpectFocus(c, lw->dates, L"the list window");
+    // The weekday dialog: "キャンセル" first; Esc cancels.
+    PostMessageW(lw->newWeekday, BM_CLICK, 0, 0);
+    if (HWND weekday = WaitAddDialog(run->pid(), 3); c.Expect(weekday, L"no weekday dialog")) {
+        ExpectFocus(c, Only(ButtonsCaptioned(weekday, L"キャンセル")), L"the weekday dialog");
+        PressKey(weekday, VK_ESCAPE);
+        c.Expect(WaitUntil([&] { return Gone(weekday) && IsVisible(lw->window); }, Ms(3000)),
+                 L"Esc in the weekday dialog did not bring the list window back");
+    }
+    // The date dialog: the month box first; Esc cancels.
+    PostMessageW(lw->newDate, BM_CLICK, 0, 0);
+    if (HWND date = WaitAddDialog(run->pid(), 5); c.Expect(date, L"no date dialog")) {
+        const auto boxes = ControlsOfClass(date, L"ComboBox");  // year, month, ...
+        ExpectFocus(c, boxes[1], L"the date dialog");
+        PressKey(date, VK_ESCAPE);
+        c.Expect(WaitUntil([&] { return Gone(date) && IsVisible(lw->window); }, Ms(3000)),
+                 L"Esc in the date dialog did not bring the list window back");
+    }
+    // The list window has the focus back where the click on "新規追加" left it; Esc is "閉じる".
+    ExpectFocus(c, lw->newDate, L"the list window shown again");
+    PressKey(lw->window, VK_ESCAPE);
+    c.Expect(WaitUntil([&] { return !IsWindow(lw->window); }, Ms(3000)),
+             L"Esc did not close the list window");
+
+    // The alarm window: "了解" has the focus; Enter and Esc both dismiss it.
+    for (const UINT key : {VK_RETURN, VK_ESCAPE}) {
+        const std::wstring what = key == VK_RETURN ? L"Enter" : L"Esc";
+        HWND alarm = WaitTopWindow({kAlarmCaption, run->pid(), true}, Ms(70000));
+        if (!c.Expect(alarm, what + L": the alarm did not ring"))
+            break;
+        ExpectFocus(c, Only(ButtonsCaptioned(alarm, L"了解")), what + L": the alarm window");
+        PressKey(alarm, key);
+        c.Expect(WaitUntil([&] { return !IsWindowVisible(alarm); }, Ms(3000)),
+                 what + L" did not dismiss the alarm window");
+        // On to just before the next minute's alarm.
+        SetClockTo(LocalAt(2027, 3, 10, 9, 1, 57));
+    }
+    return c.failures();
+}
+
+// A date schedule added and then deleted with the keyboard alone.
+int KeysAddDelete(const Options& o) {
+    Checks c;
+    auto run =
+        StartOn(c, o, L"keys-add-delete", Cp932(DateLine(L"歯医者", LocalAt(2027, 3, 11, 10, 0))),
+                LocalAt(2027, 3, 10, 9, 0, 0));
+    if (!run)
+        return c.failures() + 1;
+    auto lw = OpenListWindow(c, *run);
+    if (!lw || !ExpectFocus(c, lw->dates, L"the list window"))
+        return c.failures() + 1;
+
+    // "新規追加" of the dates with Tab and Enter.
+    if (!Tab(c, lw->window, lw->newDate, L"Tab from the date list"))
+        return c.failures();
+    PressKey(lw->window, VK_RETURN);
+    HWND date = WaitAddDialog(run->pid(), 5);
+    if (!c.Expect(date, L"Enter on \"新規追加\" did not open the date dialog"))
+        return c.failures();
+    const auto boxes = ControlsOfClass(date, L"ComboBox");  // year, month, day, hour, minute
+    HWND name = Only(ControlsOfClass(date, L"Edit"));
+    HWND cancel = Only(ButtonsCaptioned(date, L"キャンセル"));
+    HWND set = Only(ButtonsCaptioned(date, L"設定"));
+    if (!c.Expect(boxes.size() == 5 && name && cancel && set, L"the date dialog's controls") ||
+        !ExpectFocus(c, boxes[1], L"the date dialog"))
+        return c.failures();
+
+    // Month 3 -> 4 with the arrow key; then typed numbers, the name, the year with the arrow
+    // key, and Enter on "設定".
+    PressKey(date, VK_DOWN);
+    c.Expect(WaitUntil([&] { return ComboSelection(boxes[1]) == 3; }, Ms(3000)),
+             L"Down in the month box did not pick April");
+    const struct {
+        HWND box;
+        const wchar_t* typed;
+    } typing[] = {{boxes[2], L"30"}, {boxes[3], L"7"}, {boxes[4], L"5"}, {name, L"鍵盤で追加"}};
+    for (const auto& t : typing) {
+        if (!Tab(c, date, t.box, std::wstring(L"Tab to type ") + t.typed))
+            return c.failures();
+        c.Expect(TypeChars(FocusIn(date), t.typed), std::wstring(L"typing ") + t.typed);
+    }
+    if (!Tab(c, date, boxes[0], L"Tab to the year box"))
+        return c.failures();
+    PressKey(date, VK_DOWN);
+    c.Expect(WaitUntil([&] { return ComboSelection(boxes[0]) == 1; }, Ms(3000)),
+             L"Down in the year box did not pick the next year");
+    if (!Tab(c, date, cancel, L"Tab to \"キャンセル\"") || !Tab(c, date, set, L"Tab to \"設定\""))
+        return c.failures();
+    PressKey(date, VK_RETURN);
+    auto added = WaitMessageBox(run->pid(), L"新規追加完了", kBoxDeadline);
+    ExpectBox(c, added, L"新規追加完了",
+              L"スケジュールを追加しました。\n\n鍵盤で追加\n2028年04月30日 07時05分", false,
+              L"the confirmation");
+    if (!added)
+        return c.failures();
+    PressKey(added->window, VK_RETURN);
+    c.Expect(WaitUntil([&] { return !IsWindow(added->window); }, Ms(5000)),
+             L"Enter did not close the confirmation");
+    ExpectFile(c, run->folder,
+               WrittenDateLine(L"歯医者", LocalAt(2027, 3, 11, 10, 0)) +
+                   WrittenDateLine(L"鍵盤で追加", LocalAt(2028, 4, 30, 7, 5)),
+               L"the file after the addition");
+
+    // Back in the list window; Tab round to the date list, Down to its first row, Tab twice to
+    // its "削除", Enter, and Enter again for the question's default answer, Yes.
+    if (!c.Expect(WaitUntil([&] { return IsVisible(lw->window); }, Ms(3000)),
+                  L"the list window did not come back"))
+        return c.failures();
+    for (int i = 0; i < 8 && !HasFocus(lw->dates); ++i) {
+        HWND before = FocusIn(lw->window);
+        PressKey(lw->window, VK_TAB);
+        WaitUntil([&] { return FocusIn(lw->window) != before; }, Ms(3000));
+    }
+    if (!ExpectFocus(c, lw->dates, L"Tab round to the date list"))
+        return c.failures();
+    PressKey(lw->window, VK_DOWN);
+    c.Expect(WaitUntil([&] { return IsWindowEnabled(lw->deleteDate) != FALSE; }, Ms(3000)),
+             L"Down in the date list did not select a row");
+    if (!Tab(c, lw->window, lw->newDate, L"Tab after the row") ||
+        !Tab(c, lw->window, lw->deleteDate, L"Tab to \"削除\""))
+        return c.failures();
+    PressKey(lw->window, VK_RETURN);
+    auto question = WaitMessageBox(run->pid(), L"スケジュールの削除", kBoxDeadline);
+    if (!c.Expect(question.has_value(), L"Enter on \"削除\" asked nothing"))
+        return c.failures();
+    PressKey(question->window, VK_RETURN);
+    c.Expect(WaitUntil([&] { return !IsWindow(question->window); }, Ms(5000)),
+             L"Enter did not answer the question");
+    c.Expect(WaitUntil([&] { return ListBoxLines(lw->dates).size() == 1; }, Ms(5000)),
+             L"the entry was not deleted");
+    ExpectFile(c, run->folder, WrittenDateLine(L"鍵盤で追加", LocalAt(2028, 4, 30, 7, 5)),
+               L"the file after the deletion");
+    c.Expect(!IsWindowEnabled(lw->deleteDate), L"\"削除\" is still enabled");
+    ExpectFocus(c, lw->dates, L"after the deletion");
+    return c.failures();
+}
+
+}  // namespace e2e
