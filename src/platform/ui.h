@@ -153,7 +153,8 @@ class ComboBox : public Control {
     virtual void SetListIndex(int index) = 0;
     virtual std::string Text() const = 0;
     virtual void SetText(std::string_view text) = 0;
-    std::function<void()> Click;   // an entry was picked, by the user or by the program
+    // An entry was picked, by the user or by the program; the text field already shows it.
+    std::function<void()> Click;
     std::function<void()> Change;  // the user edited the text field
 };
 
