@@ -24,6 +24,8 @@ std::vector<std::string> DueAt(const ScheduleTables& tables, std::chrono::local_
 class AlarmTick {
   public:
     std::vector<std::string> Tick(const ScheduleTables& tables, std::chrono::local_seconds now);
+    // True when `second` is the last second examined: an entry added for it now would not ring.
+    bool JustExamined(std::chrono::local_seconds second) const { return last_ == second; }
 
   private:
     std::optional<std::chrono::local_seconds> last_;

@@ -46,6 +46,7 @@ struct ControlSpec {
     std::optional<Font> font;           // nothing: the window's default font
     bool centred = false;               // label text centred
     bool buttonFaceBackground = false;  // list boxes drawn on the button-face colour
+    int maxLength = 0;  // text boxes: the most characters the user can enter (0: no limit)
     // Where the focus goes when this control is disabled while it has it (the name of another
     // control); empty: the window's first tab stop.
     std::string focusWhenDisabled;

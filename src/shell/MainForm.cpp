@@ -102,11 +102,16 @@ void MainForm::Form_Load() {
     // While the reader's boxes are open the tray menu stays shut: a command now would save a
     // half-read table over the file.
     loading_ = true;
-    const bool loaded = LoadScheduleFile(module_.Tables, platform_.files(), ScheduleFilePath(),
-                                         platform_.clock(), [this](const LineResult& r) {
-                                             platform_.MsgBox(r.MessageBoxText(), LineMessageTitle,
-                                                              ui::Buttons::Ok, ui::Icon::None);
-                                         });
+    ReadFile read;
+    const bool loaded = LoadScheduleFile(
+        module_.Tables, platform_.files(), ScheduleFilePath(), platform_.clock(),
+        [this](const LineResult& r) {
+            platform_.MsgBox(r.MessageBoxText(), LineMessageTitle, ui::Buttons::Ok, ui::Icon::None);
+        },
+        &read);
+    if (loaded && read.linesSkipped) {
+        backup_ = std::move(read.bytes);  // saved as Alarm_List.bak before the first rewrite
+    }
     if (!loaded) {
         // Still shut while this box is open: Exit now would write the half-read tables over
         // the file, or create an empty one where none was found.
@@ -137,6 +142,12 @@ void MainForm::Timer1_Timer() {
     // afresh each time, the next tick falls just after the next second begins, so an alarm
     // rings at the start of its minute.
     Timer1.SetInterval(static_cast<int>(DelayToNextSecond(platform_.clock().NowPrecise()).count()));
+}
+
+void MainForm::RingIfPassedOver(const std::string& name, std::chrono::local_seconds due) {
+    if (tick_.JustExamined(due)) {
+        RingAlarm(name);
+    }
 }
 
 void MainForm::RingAlarm(const std::string& name) {
@@ -175,7 +186,7 @@ void MainForm::mnuToday_Click() {
 }
 
 std::optional<WriteError> MainForm::UpdateFile() {
-    return pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath());
+    return pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath(), backup_);
 }
 
 void MainForm::mnuExit_Click() {

@@ -38,6 +38,7 @@ class MainForm final : public ui::Form, public ScheduleHost {
 
     // Plays SOUND.wav and shows the alarm window with the schedule's name.
     void RingAlarm(const std::string& name);
+    void RingIfPassedOver(const std::string& name, std::chrono::local_seconds due) override;
 
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
     std::optional<WriteError> UpdateFile() override;
@@ -64,6 +65,8 @@ class MainForm final : public ui::Form, public ScheduleHost {
     std::unique_ptr<ui::TrayIcon> trayIcon_;
     AlarmTick tick_;
     bool loading_ = false;  // the start-up is reading the file
+    // The file as read at start-up, while it had skipped lines and no rewrite has happened yet.
+    std::optional<std::string> backup_;
 };
 
 }  // namespace pelmora

@@ -256,21 +256,37 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
 }
 
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
-                      const LineMessageSink& onMessage) {
-    const std::optional<std::string> bytes = files.ReadAll(path);
-    if (!bytes) {
-        return false;
-    }
-    for (const std::string& line : SplitScheduleLines(Cp932ToUtf8(*bytes))) {
-        const LineResult r = Conv_LineText_to_Date(tables, line, clock.Now());
-        if (r.outcome == LineOutcome::ReadFailure) {
+                      const LineMessageSink& onMessage, ReadFile* read) {
+    // A file too large to hold or decode is a read failure like any other.
+    try {
+        std::optional<std::string> bytes = files.ReadAll(path);
+        if (!bytes) {
             return false;
         }
-        if (r.outcome == LineOutcome::Dropped && onMessage) {
-            onMessage(r);
+        bool skipped = false;
+        for (const std::string& line : SplitScheduleLines(Cp932ToUtf8(*bytes))) {
+            const LineResult r = Conv_LineText_to_Date(tables, line, clock.Now());
+            if (r.outcome == LineOutcome::ReadFailure) {
+                return false;
+            }
+            if (r.outcome == LineOutcome::Dropped) {
+                skipped = skipped || r.message != LineMessage::PastError;
+                if (onMessage) {
+                    onMessage(r);
+                }
+            } else if (r.outcome == LineOutcome::Ignored) {
+                skipped = skipped || !RemoveBlanks(line).empty();
+            }
         }
+        if (read) {
+            *read = ReadFile{std::move(*bytes), skipped};
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
     }
-    return true;
 }
 
 }  // namespace pelmora

@@ -64,11 +64,20 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
 // Called for each dropped line, between lines, when the entries read so far are complete.
 using LineMessageSink = std::function<void(const LineResult&)>;
 
+// The file as the start-up read it, for a backup before anything the user wrote is lost.
+struct ReadFile {
+    std::string bytes;  // exactly as read
+    // A line was not loaded that was more than a blank line or a past date line: a note, a
+    // line with a mistake, a date line beyond a full table. The next rewrite would lose it.
+    bool linesSkipped = false;
+};
+
 // Reads the file into `tables` (expected empty). False on a read failure: the file cannot be
-// read, or a line fails as above. Entries appended before a failure stay in the tables.
-// The clock is read for each date line, since a message box may have stayed open for a while.
+// read or held in memory, or a line fails as above. Entries appended before a failure stay in
+// the tables. The clock is read for each date line, since a message box may have stayed open
+// for a while. With `read` given, it receives the file's bytes and whether lines were skipped.
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
-                      const LineMessageSink& onMessage);
+                      const LineMessageSink& onMessage, ReadFile* read = nullptr);
 
 // Building blocks, exposed for tests.
 

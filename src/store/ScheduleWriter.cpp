@@ -10,7 +10,18 @@ std::string SafeName(std::string_view name) {
     for (char c : name) {
         if (c == ',') {
             out += "，";
-        } else {
+        } else if (c != '\r' && c != '\n') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string WithoutLineBreaks(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        if (c != '\r' && c != '\n') {
             out += c;
         }
     }
@@ -52,6 +63,17 @@ std::string FormatScheduleFile(const ScheduleTables& tables) {
 
 std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path) {
     return files.Replace(path, Utf8ToCp932(FormatScheduleFile(tables)));
+}
+
+std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path,
+                                     std::optional<std::string>& backup) {
+    if (backup) {
+        if (auto error = files.Replace(path.Folder() / BackupFileName, *backup)) {
+            return error;
+        }
+        backup.reset();
+    }
+    return UpdateFile(tables, files, path);
 }
 
 }  // namespace pelmora

@@ -28,10 +28,7 @@ ui::WindowSpec AddNewTime::Layout() {
                           .controls =
                               {
                                   LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
-                                  {.kind = ui::ControlKind::TextBox,
-                                   .name = "TxtTimeTag",
-                                   .rect = {120, 315, 2295, 270},
-                                   .tabIndex = 4},
+                                  NameBoxAt("TxtTimeTag", 4),
                                   DropDownAt("CmbYr", 120, 735, 5),
                                   unit("Label1", "年", 885),
                                   DropDownAt("CmbMt", 1200, 615, 0),
@@ -113,7 +110,8 @@ void AddNewTime::CmbMt_Click() {
 }
 
 void AddNewTime::Cb_set_Click() {
-    if (!CheckRoomAndName(platform_, tables_, TxtTimeTag.Text())) {
+    const std::string typed = WithoutLineBreaks(TxtTimeTag.Text());
+    if (!CheckRoomAndName(platform_, tables_, typed)) {
         return;
     }
     // Typed entries are picked in this order, so a typed year or month refills the days (and
@@ -123,7 +121,9 @@ void AddNewTime::Cb_set_Click() {
     const auto day = TakeNumber(CmbDy);
     const auto hour = TakeNumber(CmbHr);
     const auto minute = TakeNumber(CmbMin);
-    if (!year || !month || !day || !hour || !minute || *month < 1 || *month > 12) {
+    // Only a date of the calendar: not the 30th of February, whatever the boxes hold.
+    if (!year || !month || !day || !hour || !minute || *month < 1 || *month > 12 || *day < 1 ||
+        *day > MonthLength(*year, *month)) {
         return Warn(platform_, kInvalidNumberText, kWarningTitle);
     }
     const auto when = MakeLocalTime(*year, *month, *day, *hour, *minute);
@@ -135,11 +135,11 @@ void AddNewTime::Cb_set_Click() {
             return Warn(platform_, kDuplicateText, "");
         }
     }
-    const std::string name = SafeName(TrimBlanks(TxtTimeTag.Text()));
+    const std::string name = SafeName(TrimBlanks(typed));
     tables_.AppendDate({name, when});
     if (FinishAddition(
             platform_, host_, window(), [this] { tables_.RemoveDate(tables_.DateCount()); }, name,
-            FormatJapaneseDateTime(when))) {
+            FormatJapaneseDateTime(when), when)) {
         active_ = false;
     }
 }

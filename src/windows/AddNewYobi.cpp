@@ -31,10 +31,7 @@ ui::WindowSpec AddNewYobi::Layout() {
                           .controls =
                               {
                                   LabelAt("Label9", "スケジュール名", {120, 120, 1185, 180}),
-                                  {.kind = ui::ControlKind::TextBox,
-                                   .name = "TxtYobiTag",
-                                   .rect = {120, 315, 2295, 270},
-                                   .tabIndex = 2},
+                                  NameBoxAt("TxtYobiTag", 2),
                                   DropDownAt("CmbYobi", 120, 1095, 5),
                                   LabelAt("Label8", "曜日", {1245, 915, 360, 180}),
                                   DropDownAt("CmbYbHr", 2160, 615, 3),
@@ -85,7 +82,8 @@ void AddNewYobi::CmbYobi_Change() {
 }
 
 void AddNewYobi::Cb_set_Click() {
-    if (!CheckRoomAndName(platform_, tables_, TxtYobiTag.Text())) {
+    const std::string typed = WithoutLineBreaks(TxtYobiTag.Text());
+    if (!CheckRoomAndName(platform_, tables_, typed)) {
         return;
     }
     if (CmbYobi.ListIndex() < 0) {
@@ -107,11 +105,16 @@ void AddNewYobi::Cb_set_Click() {
         }
     }
     // The name is stored as typed, blanks and all.
-    const WeekdaySchedule entry{SafeName(TxtYobiTag.Text()), IdxToYobiTag(p + 1), time};
+    const WeekdaySchedule entry{SafeName(typed), IdxToYobiTag(p + 1), time};
     tables_.AppendWeekday(entry);
+    const std::chrono::local_seconds now = platform_.clock().Now();
+    std::optional<std::chrono::local_seconds> dueToday;
+    if (CodeRingsOn(entry.Code, WeekdayNumberOf(now))) {
+        dueToday = std::chrono::floor<std::chrono::days>(now) + time;
+    }
     FinishAddition(
         platform_, host_, window(), [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); },
-        entry.Name, DayPhrase(entry.Code) + " " + FormatJapaneseTime(time));
+        entry.Name, DayPhrase(entry.Code) + " " + FormatJapaneseTime(time), dueToday);
 }
 
 void AddNewYobi::Cb_cancel_Click() {

@@ -78,16 +78,26 @@ bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables,
     return true;
 }
 
+ui::ControlSpec NameBoxAt(std::string name, int tabIndex) {
+    return {.kind = ui::ControlKind::TextBox,
+            .name = std::move(name),
+            .rect = {120, 315, 2295, 270},
+            .tabIndex = tabIndex,
+            .maxLength = kNameMaxLength};
+}
+
 bool FinishAddition(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
-                    const std::function<void()>& takeBack, std::string_view name,
-                    std::string_view when) {
+                    const std::function<void()>& takeBack, const std::string& name,
+                    std::string_view when, std::optional<std::chrono::local_seconds> dueToday) {
     if (host.UpdateFile()) {
         takeBack();
         Warn(platform, WriteErrorText, WriteErrorTitle);
         return false;
     }
-    Warn(platform, std::string(kAddedText) + "\n\n" + std::string(name) + "\n" + std::string(when),
-         kAddedTitle);
+    if (dueToday) {
+        host.RingIfPassedOver(name, *dueToday);
+    }
+    Warn(platform, std::string(kAddedText) + "\n\n" + name + "\n" + std::string(when), kAddedTitle);
     if (dialog.Closed()) {
         return false;  // the program was ended while the confirmation was open
     }

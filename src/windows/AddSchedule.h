@@ -44,14 +44,22 @@ void Warn(ui::Platform& platform, std::string_view text, std::string_view title)
 bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables,
                       std::string_view typedName);
 
-// The last steps of "設定", once the new entry has been appended: the rewrite, the confirmation
+// The most characters a name box takes (pasted text is cut there): a name that long still
+// leaves its written line within the 32,767 characters the reader takes.
+inline constexpr int kNameMaxLength = 32000;
+
+// The name box of a dialog at its place.
+ui::ControlSpec NameBoxAt(std::string name, int tabIndex);
+
+// The last steps of "設定", once the new entry has been appended: the rewrite, a ring if the
+// entry is due now (`dueToday`, see ScheduleHost::RingIfPassedOver), the confirmation
 // (kAddedText, `name` and `when` on lines of their own), then the list window refilled and shown
 // and the dialog hidden; true then. When the rewrite fails, the entry is taken out again
 // (`takeBack`) so that the tables match the file, the user is told, and the dialog stays open
 // with its contents to try again: false. False as well when the program was ended while the
 // confirmation was open: nothing is opened or hidden then.
 bool FinishAddition(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
-                    const std::function<void()>& takeBack, std::string_view name,
-                    std::string_view when);
+                    const std::function<void()>& takeBack, const std::string& name,
+                    std::string_view when, std::optional<std::chrono::local_seconds> dueToday);
 
 }  // namespace pelmora

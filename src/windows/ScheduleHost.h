@@ -1,6 +1,8 @@
 #pragma once
 // What the schedule windows ask of the main window, which owns the file and every window.
+#include <chrono>
 #include <optional>
+#include <string>
 
 #include "platform/files.h"
 #include "platform/ui.h"
@@ -18,6 +20,10 @@ class ScheduleHost {
     virtual void mnuShowAllSch_Click() = 0;
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
     virtual std::optional<WriteError> UpdateFile() = 0;
+    // A schedule was just added that falls due today at `due`. The date dialog accepts the
+    // current minute in its first second, which the one-second tick may already have examined:
+    // then the schedule rings now, so that it rings exactly once.
+    virtual void RingIfPassedOver(const std::string& name, std::chrono::local_seconds due) = 0;
     // The windows, created when they do not exist.
     virtual ui::Window& ListWindow() = 0;
     virtual AddNewTime& AddNewTimeForm() = 0;

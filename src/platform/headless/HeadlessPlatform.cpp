@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/text.h"
+
 namespace pelmora::headless {
 namespace {}  // namespace
 
@@ -142,6 +144,24 @@ class HeadlessComboBox final : public WithItems<ui::ComboBox> {
 };
 
 using HeadlessImage = Basic<ui::Control>;
+
+// Text a box with a limit takes: Windows counts UTF-16 units, so a character beyond the basic
+// plane counts two. 0: no limit.
+std::string_view CutToUtf16Units(std::string_view text, int limit) {
+    if (limit <= 0) {
+        return text;
+    }
+    std::size_t at = 0;
+    for (int units = 0; at < text.size();) {
+        const std::size_t n = Utf8CharLength(text, at);
+        units += n == 4 ? 2 : 1;
+        if (units > limit) {
+            break;
+        }
+        at += n;
+    }
+    return text.substr(0, at);
+}
 
 template <typename T, typename... Args>
 std::unique_ptr<ui::Control> Make(HeadlessWindow& owner, const ui::ControlSpec& c, Args&&... args) {
@@ -410,7 +430,8 @@ void HeadlessWindow::Type(std::string_view control, std::string_view text) {
         if (auto* combo = dynamic_cast<HeadlessComboBox*>(FindControl(control))) {
             combo->UserType(text);
         } else {
-            GetTextBox(control).SetText(text);
+            const ui::ControlSpec* c = FindControlSpec(control);
+            GetTextBox(control).SetText(CutToUtf16Units(text, c ? c->maxLength : 0));
         }
     });
 }

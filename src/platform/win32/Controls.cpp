@@ -1,5 +1,6 @@
 #include "platform/win32/Controls.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/win32/Dpi.h"
@@ -195,7 +196,8 @@ std::unique_ptr<ControlBase> CreateControl(HWND parent, HINSTANCE instance,
             break;
         case ui::ControlKind::TextBox:
             control = std::make_unique<Win32TextBox>(child, c);
-            SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // no length limit
+            // 0: no limit of our own
+            SendMessageW(child, EM_SETLIMITTEXT, static_cast<WPARAM>(std::max(c.maxLength, 0)), 0);
             break;
         case ui::ControlKind::ListBox:
             control = std::make_unique<Win32ListBox>(child, c);
