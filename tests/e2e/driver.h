@@ -238,7 +238,8 @@ void ChooseMenuItemByMnemonic(HWND menu, wchar_t key);
 // and waits until it is taken. Does nothing when the variable is not set. The shot is taken
 // outside Wine: a Unix program started from the driver would inherit the 32-bit time-shift
 // preload.
-// With `subject` given, waits first until that window has painted itself.
+// With `subject` given, waits first until that window has painted itself, and run-e2e.sh also
+// saves that window alone as <name>-window.png.
 bool Screenshot(const std::wstring& name, HWND subject = nullptr);
 
 }  // namespace e2e

@@ -164,9 +164,16 @@ EOF
         while IFS= read -r line; do
             case $line in
             SCREENSHOT\ *)
-                name=${line#SCREENSHOT }
+                # "SCREENSHOT <name>", or "SCREENSHOT <name> <x> <y> <width> <height>" with the
+                # window's frame on the screen: then <name>-window.png is that part alone.
+                read -r _ name geometry <<<"$line"
                 name=${name//[^A-Za-z0-9_-]/_}
                 if import -window root "$work/screenshots/.$name.png" 2>>"$work/import.log"; then
+                    if [[ $geometry =~ ^([0-9]+)\ ([0-9]+)\ ([0-9]+)\ ([0-9]+)$ ]]; then
+                        convert "$work/screenshots/.$name.png" -crop \
+                            "${BASH_REMATCH[3]}x${BASH_REMATCH[4]}+${BASH_REMATCH[1]}+${BASH_REMATCH[2]}" \
+                            +repage "$work/screenshots/$name-window.png" 2>>"$work/import.log"
+                    fi
                     mv "$work/screenshots/.$name.png" "$work/screenshots/$name.png"
                     echo "screenshot: $work/screenshots/$name.png"
                 else
