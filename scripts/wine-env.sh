@@ -114,6 +114,23 @@ wine_japanese_fonts() {
     done
 }
 
+# Sets the prefix's DPI (HKCU\Control Panel\Desktop LogPixels) with regedit while no Wine
+# process of the prefix runs: the server is stopped first and waited for afterwards, so the
+# setting is on disk when this returns.
+wine_prefix_dpi() {
+    local dpi=$1 file
+    "$PELMORA_WINESERVER" -k 2>/dev/null || true
+    "$PELMORA_WINESERVER" -w 2>/dev/null || true
+    file=$(mktemp "${TMPDIR:-/tmp}/pelmora-dpi.XXXXXX.reg")
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n' \
+        "$dpi" >"$file"
+    "$PELMORA_WINE" regedit.exe /S "Z:${file//\//\\}" >/dev/null 2>&1
+    local rc=$?
+    "$PELMORA_WINESERVER" -w 2>/dev/null || true
+    rm -f "$file"
+    return "$rc"
+}
+
 wine_prefix_ready() {
     if [ ! -f "$WINEPREFIX/.pelmora-ready-v5" ]; then
         echo "wine: preparing $WINEPREFIX"
