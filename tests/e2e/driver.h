@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "measure.h"
+
 namespace e2e {
 
 // --- output -------------------------------------------------------------------------------
@@ -231,6 +233,13 @@ bool PopupMenuOpen(DWORD processId);
 void ChooseMenuItemByKeys(HWND menu, int selectableIndex);
 // Chooses an item by its access key (the letter after & in its caption).
 void ChooseMenuItemByMnemonic(HWND menu, wchar_t key);
+
+// --- measuring texts inside the program -----------------------------------------------------
+
+// Measures every child control of `window` inside the program that owns it: installs the hook of
+// pelmora_measure.dll (beside this driver) on the window's thread, asks for a report and
+// removes the hook (see measure.h). Nothing, with the reason in `error`, when no report came.
+std::optional<measure::Report> MeasureControls(HWND window, std::wstring& error);
 
 // --- screenshots ----------------------------------------------------------------------------
 
