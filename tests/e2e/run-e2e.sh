@@ -127,9 +127,10 @@ watchdog_pid=$!
 
 # --- private Wine prefixes ---------------------------------------------------------------------
 # Made ready once per output folder as a template (wineboot takes ~10 s and the prefix is
-# large), then copied for each run as hard links: Wine replaces its registry files by renaming
-# and never writes into the installed DLLs, so runs cannot change the template. A lock keeps
-# parallel runs from preparing it twice. A scenario named dpi-N runs in a prefix whose screen has
+# large), then copied for each run as hard links (Wine never writes into the installed DLLs),
+# except the registry files: Wine writes a registry file that has more than one link in place,
+# so a linked one would carry every run's settings back into the template and into the parallel
+# runs. A lock keeps parallel runs from preparing it twice. A scenario named dpi-N runs in a prefix whose screen has
 # N DPI (or PELMORA_E2E_DPI, when set, for every dpi-N scenario: e.g. 120 or 192 by hand); its
 # template is the 96 DPI one copied the same way, with LogPixels set.
 template="$(realpath "$out")/wineprefix-template"
@@ -139,6 +140,14 @@ scenario_dpi() {
         *) echo 96 ;;
     esac
 }
+# Copies a prefix as hard links, the registry files as files of their own.
+copy_prefix() {
+    local reg
+    cp -al "$1" "$2" || return 1
+    for reg in "$1"/*.reg; do
+        cp --remove-destination "$reg" "$2/${reg##*/}" || return 1
+    done
+}
 # Makes the template of `dpi` ready and the run's own copy of it; prints nothing.
 prepare_prefix() {
     local dpi=$1 run_prefix=$2 dpi_template
@@ -146,7 +155,7 @@ prepare_prefix() {
         flock 9
         # shellcheck disable=SC2030  # the template's prefix, for this subshell only
         export WINEPREFIX="$template"
-        version="$("$PELMORA_WINE" --version 2>/dev/null) $arch-bit"
+        version="$("$PELMORA_WINE" --version 2>/dev/null) $arch-bit, registry copied"
         if [ "$(cat "$template/.wine-version" 2>/dev/null)" != "$version" ]; then
             rm -rf "$template" "$template"-[0-9]*
             mkdir -p "$template"
@@ -160,14 +169,14 @@ prepare_prefix() {
         stamp="$version $(cd "$template" && ls -a | grep '^\.pelmora-ready' | tr '\n' ' ')"
         if [ "$(cat "$dpi_template/.pelmora-dpi" 2>/dev/null)" != "$stamp" ]; then
             rm -rf "$dpi_template"
-            cp -al "$template" "$dpi_template" || exit 1
+            copy_prefix "$template" "$dpi_template" || exit 1
             WINEPREFIX="$dpi_template" wine_prefix_dpi "$dpi" || exit 1
             echo "$stamp" >"$dpi_template/.pelmora-dpi"
         fi
     ) 9>"$template.lock" >>"$work/wineboot.log" 2>&1 || return 1
     local source=$template
     [ "$dpi" = 96 ] || source="$template-$dpi"
-    cp -al "$source" "$run_prefix"
+    copy_prefix "$source" "$run_prefix"
 }
 
 # Points WINEPREFIX at the run's prefix for `dpi`, preparing it on first use.
