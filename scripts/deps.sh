@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 libasound2:amd64 fonts-wine
   xvfb x11-utils xdotool imagemagick
-  locales fonts-ipafont-gothic
+  locales fonts-ipafont-gothic fonts-horai-umefont
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   sox zip unzip

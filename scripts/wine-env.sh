@@ -98,20 +98,41 @@ wine_use_arch() {
     fi
 }
 
-# Japanese Windows' fonts are not here; the IPA fonts stand in for them, proportional for
-# proportional, so that the layouts (made for their narrow kana) show their texts whole.
+# Japanese Windows' fonts are not here; Ume fonts (fonts-horai-umefont) stand in for them. Their
+# metrics follow the Windows faces: half-width digits and Latin, narrow proportional kana in the
+# UI and P faces, and ascent plus descent equal to the em, so a 9 pt text is 12 pixels high at
+# 96 DPI and fits the layouts' 180-twip labels and 735-twip year box (the IPA fonts measure
+# 13 pixels, and their digits are two thirds of an em wide). Wine's default GUI font under the
+# Japanese locale is "MS Shell Dlg".
 wine_japanese_fonts() {
     local pair
-    for pair in "MS Shell Dlg=IPAPGothic" "MS UI Gothic=IPAPGothic" "ＭＳ Ｐゴシック=IPAPGothic" \
-        "MS PGothic=IPAPGothic" \
-        "ＭＳ ゴシック=IPAGothic" "MS Gothic=IPAGothic"; do
+    for pair in "MS Shell Dlg=Ume UI Gothic" "MS UI Gothic=Ume UI Gothic" \
+        "ＭＳ Ｐゴシック=Ume P Gothic" "MS PGothic=Ume P Gothic" \
+        "ＭＳ ゴシック=Ume Gothic" "MS Gothic=Ume Gothic"; do
         "$PELMORA_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${pair%%=*}" \
             /d "${pair#*=}" /f >/dev/null 2>&1 || true
     done
 }
 
+# Sets the prefix's DPI (HKCU\Control Panel\Desktop LogPixels) with regedit while no Wine
+# process of the prefix runs: the server is stopped first and waited for afterwards, so the
+# setting is on disk when this returns.
+wine_prefix_dpi() {
+    local dpi=$1 file
+    "$PELMORA_WINESERVER" -k 2>/dev/null || true
+    "$PELMORA_WINESERVER" -w 2>/dev/null || true
+    file=$(mktemp "${TMPDIR:-/tmp}/pelmora-dpi.XXXXXX.reg")
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n' \
+        "$dpi" >"$file"
+    "$PELMORA_WINE" regedit.exe /S "Z:${file//\//\\}" >/dev/null 2>&1
+    local rc=$?
+    "$PELMORA_WINESERVER" -w 2>/dev/null || true
+    rm -f "$file"
+    return "$rc"
+}
+
 wine_prefix_ready() {
-    if [ ! -f "$WINEPREFIX/.pelmora-ready-v4" ]; then
+    if [ ! -f "$WINEPREFIX/.pelmora-ready-v5" ]; then
         echo "wine: preparing $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         "$PELMORA_WINE" wineboot.exe -i >/dev/null 2>&1 || true
@@ -127,7 +148,7 @@ wine_prefix_ready() {
         "$PELMORA_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
         wine_japanese_fonts
         "$PELMORA_WINESERVER" -w
-        touch "$WINEPREFIX/.pelmora-ready-v4"
+        touch "$WINEPREFIX/.pelmora-ready-v5"
     fi
 }
 

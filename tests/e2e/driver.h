@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "measure.h"
+
 namespace e2e {
 
 // --- output -------------------------------------------------------------------------------
@@ -232,13 +234,21 @@ void ChooseMenuItemByKeys(HWND menu, int selectableIndex);
 // Chooses an item by its access key (the letter after & in its caption).
 void ChooseMenuItemByMnemonic(HWND menu, wchar_t key);
 
+// --- measuring texts inside the program -----------------------------------------------------
+
+// Measures every child control of `window` inside the program that owns it: installs the hook of
+// pelmora_measure.dll (beside this driver) on the window's thread, asks for a report and
+// removes the hook (see measure.h). Nothing, with the reason in `error`, when no report came.
+std::optional<measure::Report> MeasureControls(HWND window, std::wstring& error);
+
 // --- screenshots ----------------------------------------------------------------------------
 
 // Asks run-e2e.sh for a shot of the whole X screen, saved as <PELMORA_E2E_SHOTS>/<name>.png,
 // and waits until it is taken. Does nothing when the variable is not set. The shot is taken
 // outside Wine: a Unix program started from the driver would inherit the 32-bit time-shift
 // preload.
-// With `subject` given, waits first until that window has painted itself.
+// With `subject` given, waits first until that window has painted itself, and run-e2e.sh also
+// saves that window alone as <name>-window.png.
 bool Screenshot(const std::wstring& name, HWND subject = nullptr);
 
 }  // namespace e2e

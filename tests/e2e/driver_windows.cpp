@@ -363,7 +363,13 @@ bool Screenshot(const std::wstring& name, HWND subject) {
     if (subject)
         WaitPainted(subject);
     std::wstring base = JoinPath(WindowsPath(folder), name);
-    Say(L"SCREENSHOT " + name);
+    std::wstring line = L"SCREENSHOT " + name;
+    RECT frame{};
+    if (subject && GetWindowRect(subject, &frame))
+        line += L" " + std::to_wstring(frame.left) + L" " + std::to_wstring(frame.top) + L" " +
+                std::to_wstring(frame.right - frame.left) + L" " +
+                std::to_wstring(frame.bottom - frame.top);
+    Say(line);
     bool done = WaitUntil(
         [&] { return FileExists(base + L".png") || FileExists(base + L".failed"); }, Ms(15000));
     return done && FileExists(base + L".png");

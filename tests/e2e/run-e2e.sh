@@ -11,12 +11,14 @@
 # OUT_DIR/<scenarios joined by +, or "all">/ holds the run: runs/ (one folder per scenario with the program and the
 # Alarm_List.txt it left), screenshots/, sound/ (the chime and what each scenario played),
 # driver.log. OUT_DIR/wineprefix-template is the
-# prepared prefix that each run copies; the copy is removed when the run ends.
+# prepared prefix that each run copies (OUT_DIR/wineprefix-template-N the same at N DPI, for the
+# scenarios dpi-N); the copies are removed when the run ends.
+# PELMORA_E2E_DPI=N runs every dpi-N scenario named at that DPI instead (e.g. 120 or 192).
 # Exit status: 0 when every scenario passed.
 #
 # Needs: wine32:i386 (with its libasound2:i386) or wine64 (with libasound2), xvfb, x11-utils
-# (xdpyinfo), imagemagick (import), util-linux (flock), sox, a ja_JP.UTF-8 locale and
-# fonts-ipafont-gothic (all in scripts/deps.sh).
+# (xdpyinfo), imagemagick (import, convert), util-linux (flock), sox, a ja_JP.UTF-8 locale and
+# fonts-horai-umefont (all in scripts/deps.sh).
 set -uo pipefail
 
 if [ $# -lt 5 ]; then
@@ -68,17 +70,25 @@ else
     echo "run-e2e: no chime (see $work/sound/make_sound.log); the alarm scenarios will fail" >&2
 fi
 
+# The run's prefixes, one per DPI its scenarios need, each with its server kept up.
+declare -A run_prefixes=()
+cleanup_prefixes() {
+    local p
+    for p in "${run_prefixes[@]}"; do
+        WINEPREFIX=$p wine_server_down >/dev/null 2>&1
+        rm -rf "$p"
+    done
+}
 xvfb_pid=
 watchdog_pid=
 cleanup() {
     [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
-    # Only what this run started: the wineserver of its own prefix, its own X server.
-    wine_server_down >/dev/null 2>&1
+    # Only what this run started: the wineservers of its own prefixes, its own X server.
+    cleanup_prefixes
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
     fi
-    rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -110,33 +120,85 @@ export DISPLAY=":$display"
 # all the same. Its output goes nowhere: an open pipe would keep ctest waiting.
 (
     while kill -0 $$ 2>/dev/null; do sleep 1; done
-    wine_server_down
+    for p in "$work"/wineprefix*; do WINEPREFIX=$p wine_server_down; done
     kill "$xvfb_pid"
 ) </dev/null >/dev/null 2>&1 &
 watchdog_pid=$!
 
-# --- a private Wine prefix ----------------------------------------------------------------------
+# --- private Wine prefixes ---------------------------------------------------------------------
 # Made ready once per output folder as a template (wineboot takes ~10 s and the prefix is
-# large), then copied for each run as hard links: Wine replaces its registry files by renaming
-# and never writes into the installed DLLs, so runs cannot change the template. A lock keeps
-# parallel runs from preparing it twice.
+# large), then copied for each run as hard links (Wine never writes into the installed DLLs),
+# except the registry files: Wine writes a registry file that has more than one link in place,
+# so a linked one would carry every run's settings back into the template and into the parallel
+# runs. A lock keeps parallel runs from preparing it twice. A scenario named dpi-N runs in a prefix whose screen has
+# N DPI (or PELMORA_E2E_DPI, when set, for every dpi-N scenario: e.g. 120 or 192 by hand); its
+# template is the 96 DPI one copied the same way, with LogPixels set.
 template="$(realpath "$out")/wineprefix-template"
-(
-    flock 9
-    # shellcheck disable=SC2030  # the template's prefix, for this subshell only
-    export WINEPREFIX="$template"
-    version="$("$PELMORA_WINE" --version 2>/dev/null) $arch-bit"
-    if [ "$(cat "$template/.wine-version" 2>/dev/null)" != "$version" ]; then
-        rm -rf "$template"
-        mkdir -p "$template"
-        echo "$version" >"$template/.wine-version"
+scenario_dpi() {
+    case $1 in
+        dpi-[0-9]*) echo "${PELMORA_E2E_DPI:-${1#dpi-}}" ;;
+        *) echo 96 ;;
+    esac
+}
+# Copies a prefix as hard links, the registry files as files of their own.
+copy_prefix() {
+    local reg
+    cp -al "$1" "$2" || return 1
+    for reg in "$1"/*.reg; do
+        cp --remove-destination "$reg" "$2/${reg##*/}" || return 1
+    done
+}
+# Makes the template of `dpi` ready and the run's own copy of it; prints nothing.
+prepare_prefix() {
+    local dpi=$1 run_prefix=$2 dpi_template
+    (
+        flock 9
+        # shellcheck disable=SC2030  # the template's prefix, for this subshell only
+        export WINEPREFIX="$template"
+        version="$("$PELMORA_WINE" --version 2>/dev/null) $arch-bit, registry copied"
+        if [ "$(cat "$template/.wine-version" 2>/dev/null)" != "$version" ]; then
+            rm -rf "$template" "$template"-[0-9]*
+            mkdir -p "$template"
+            echo "$version" >"$template/.wine-version"
+        fi
+        wine_prefix_ready || exit 1
+        [ "$dpi" = 96 ] && exit 0
+        # The DPI template is made again whenever the template changed (Wine, or how it is
+        # made ready).
+        dpi_template="$template-$dpi"
+        stamp="$version $(cd "$template" && ls -a | grep '^\.pelmora-ready' | tr '\n' ' ')"
+        if [ "$(cat "$dpi_template/.pelmora-dpi" 2>/dev/null)" != "$stamp" ]; then
+            rm -rf "$dpi_template"
+            copy_prefix "$template" "$dpi_template" || exit 1
+            WINEPREFIX="$dpi_template" wine_prefix_dpi "$dpi" || exit 1
+            echo "$stamp" >"$dpi_template/.pelmora-dpi"
+        fi
+    ) 9>"$template.lock" >>"$work/wineboot.log" 2>&1 || return 1
+    local source=$template
+    [ "$dpi" = 96 ] || source="$template-$dpi"
+    copy_prefix "$source" "$run_prefix"
+}
+
+# Points WINEPREFIX at the run's prefix for `dpi`, preparing it on first use.
+use_prefix() {
+    local dpi=$1 p
+    if [ -z "${run_prefixes[$dpi]:-}" ]; then
+        p="$work/wineprefix"
+        [ "$dpi" = 96 ] || p="$work/wineprefix-$dpi"
+        run_prefixes[$dpi]=$p
+        if ! prepare_prefix "$dpi" "$p"; then
+            echo "run-e2e: the Wine prefix at $dpi DPI could not be prepared (see $work/wineboot.log)" >&2
+            rm -rf "$p"
+            unset "run_prefixes[$dpi]"
+            return 1
+        fi
+        WINEPREFIX=$p wine_server_up
+        echo "run-e2e: prefix at $dpi DPI ready after $(seconds_since "$t_start") s"
     fi
-    wine_prefix_ready >"$work/wineboot.log" 2>&1
-) 9>"$template.lock" || { echo "run-e2e: the Wine prefix could not be prepared (see $work/wineboot.log)" >&2; exit 1; }
-# shellcheck disable=SC2031  # the run's own prefix, unchanged by the subshell
-cp -al "$template" "$WINEPREFIX" || { echo "run-e2e: cannot copy $template" >&2; exit 1; }
-wine_server_up
-echo "run-e2e: display $DISPLAY, prefix ready after $(seconds_since "$t_start") s"
+    export WINEPREFIX="${run_prefixes[$dpi]}"
+}
+use_prefix 96 || exit 1
+echo "run-e2e: display $DISPLAY"
 
 # --- the scenarios ------------------------------------------------------------------------------
 # The driver prints "SCREENSHOT <name>" and waits until <name>.png exists; the shot is taken
@@ -164,9 +226,16 @@ EOF
         while IFS= read -r line; do
             case $line in
             SCREENSHOT\ *)
-                name=${line#SCREENSHOT }
+                # "SCREENSHOT <name>", or "SCREENSHOT <name> <x> <y> <width> <height>" with the
+                # window's frame on the screen: then <name>-window.png is that part alone.
+                read -r _ name geometry <<<"$line"
                 name=${name//[^A-Za-z0-9_-]/_}
                 if import -window root "$work/screenshots/.$name.png" 2>>"$work/import.log"; then
+                    if [[ $geometry =~ ^([0-9]+)\ ([0-9]+)\ ([0-9]+)\ ([0-9]+)$ ]]; then
+                        convert "$work/screenshots/.$name.png" -crop \
+                            "${BASH_REMATCH[3]}x${BASH_REMATCH[4]}+${BASH_REMATCH[1]}+${BASH_REMATCH[2]}" \
+                            +repage "$work/screenshots/$name-window.png" 2>>"$work/import.log"
+                    fi
                     mv "$work/screenshots/.$name.png" "$work/screenshots/$name.png"
                     echo "screenshot: $work/screenshots/$name.png"
                 else
@@ -183,6 +252,13 @@ failed=()
 for scenario in "${scenarios[@]}"; do
     t0=$(now_us)
     echo "== $scenario"
+    dpi=$(scenario_dpi "$scenario")
+    if ! use_prefix "$dpi"; then
+        echo "== $scenario FAILED (no prefix at $dpi DPI)"
+        failed+=("$scenario")
+        continue
+    fi
+    export PELMORA_E2E_SCREEN_DPI=$dpi
     run_driver "$scenario" | tee -a "$work/driver.log"
     rc=${PIPESTATUS[0]}
     secs=$(seconds_since "$t0")
