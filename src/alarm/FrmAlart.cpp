@@ -26,7 +26,9 @@ std::string ShortAlarmName(std::string_view name) {
 }
 
 ui::WindowSpec FrmAlart::Layout() {
-    ui::ControlSpec name = ui::LabelAt("Label1", "", {120, 120, 2025, 180});
+    // Wide enough for the twelve double-byte characters of the longest name shown whole (144
+    // pixels of a 9 pt font at 96 DPI), up to the button's left edge.
+    ui::ControlSpec name = ui::LabelAt("Label1", "", {120, 120, 2160, 180});
     name.centred = true;
     return ui::WindowSpec{
         .name = "FrmAlart",

@@ -69,7 +69,8 @@ ui::WindowSpec FrmAllSch::Layout() {
                 list("ListSchTime", {120, 240, 4095, 2040}, 0),
                 ButtonAt("CmdNewTime", "新規追加", {4320, 240, 975, 375}, 1),
                 deleteFor("CmdDelTime", "ListSchTime", 720, 2),
-                LabelAt("Label2", "*** 曜日による登録 ***", {120, 2324, 1845, 165}),
+                // As high as the first heading: a line of 9 pt text needs 180 twips.
+                LabelAt("Label2", "*** 曜日による登録 ***", {120, 2324, 1845, 180}),
                 list("ListSchYobi", {120, 2520, 4095, 2040}, 6),
                 ButtonAt("CmdNewYobi", "新規追加", {4320, 2520, 975, 375}, 3),
                 deleteFor("CmdDelYobi", "ListSchYobi", 3000, 4),
