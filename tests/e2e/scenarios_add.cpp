@@ -208,6 +208,8 @@ int AddDate(const Options& o) {
     ExpectNumbers(c, mi, 0, 59, L"minute box");
     ExpectPreselectedNow(c, *d, d->boxes, kDateParts, L"date dialog");
     c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
+    c.Expect(SendMessageW(d->name, EM_GETLIMITTEXT, 0, 0) == 32000,
+             L"the name box does not stop at 32,000 characters");
 
     const std::wstring typed = L"  歯科,検診　";
     c.Expect(TypeChars(d->name, typed), L"the program did not take the typed name");
@@ -307,6 +309,8 @@ int AddWeekday(const Options& o) {
     ExpectNumbers(c, mi, 0, 59, L"minute box");
     ExpectPreselectedNow(c, *d, {hr, mi}, kTimeParts, L"weekday dialog");
     c.ExpectEq(TextOf(d->name), L"", L"the name box at the first opening");
+    c.Expect(SendMessageW(d->name, EM_GETLIMITTEXT, 0, 0) == 32000,
+             L"the name box does not stop at 32,000 characters");
 
     // Typing into the weekday box: a warning, then today's weekday again.
     PostMessageW(ComboEdit(day), WM_CHAR, L'x', 1);

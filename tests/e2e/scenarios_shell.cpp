@@ -237,7 +237,8 @@ int BadLines(const Options& o) {
         return c.failures();
     c.Expect(!IsWindowVisible(main), L"MainForm is visible after start-up");
 
-    // Exit by the item's access key; only the two good lines are written back.
+    // Exit by the item's access key; only the two good lines are written back, after the file
+    // as it was read has been kept beside it.
     HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
     if (!menu)
         return c.failures();
@@ -245,6 +246,8 @@ int BadLines(const Options& o) {
     c.Expect(p.WaitExit(Ms(8000)), L"Exit (access key X) did not end the program within 8 s");
     ExpectFile(c, folder, L"会議, " + y + L", 3, 1, 9, 30\r\nGarbage,WKD, 7, 0\r\n",
                L"Alarm_List.txt after Exit");
+    c.ExpectEq(Visible(ReadBytes(JoinPath(folder.path(), L"Alarm_List.bak")).value_or("(missing)")),
+               Visible(Cp932(text)), L"Alarm_List.bak after Exit");
     return c.failures();
 }
 
