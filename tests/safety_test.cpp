@@ -65,9 +65,18 @@ TEST(ReadFile, LinesSkippedAreAllButBlankAndPastDateLines) {
         ReadFile read;
         ASSERT_TRUE(
             LoadScheduleFile(tables, files, "Alarm_List.txt", ManualClock(kNow), nullptr, &read));
-        EXPECT_EQ(read.linesSkipped, c.skipped);
+        EXPECT_EQ(read.needsBackup, c.skipped);
         EXPECT_EQ(read.bytes, files.contents["Alarm_List.txt"]);
     }
+    // A name whose bytes are not Shift_JIS would be written back as "?": kept too.
+    MemoryFiles files;
+    files.contents["Alarm_List.txt"] = "\xE6\x9C\x9D\xE4\xBC\x9A,WKD,9,0\r\n";  // UTF-8
+    ScheduleTables tables;
+    ReadFile read;
+    ASSERT_TRUE(
+        LoadScheduleFile(tables, files, "Alarm_List.txt", ManualClock(kNow), nullptr, &read));
+    EXPECT_EQ(tables.WeekdayCount(), 1);
+    EXPECT_TRUE(read.needsBackup);
 }
 
 // A store whose reads fail as a file too large for memory does.

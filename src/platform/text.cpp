@@ -3,8 +3,6 @@
 namespace pelmora {
 namespace {
 
-constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-
 bool IsTrailByte(unsigned char b) {
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
@@ -94,7 +92,7 @@ std::string Cp932ToUtf8(std::string_view bytes) {
             out += piece;
             i += n;
         } else {
-            out += kReplacementChar;
+            out += kReplacementCharacter;
             i += 1;
         }
     }

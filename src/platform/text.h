@@ -14,6 +14,9 @@
 
 namespace pelmora {
 
+// What decoding puts where a byte is not code page 932: U+FFFD, in UTF-8.
+inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
 std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
 

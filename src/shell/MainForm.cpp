@@ -109,7 +109,7 @@ void MainForm::Form_Load() {
             platform_.MsgBox(r.MessageBoxText(), LineMessageTitle, ui::Buttons::Ok, ui::Icon::None);
         },
         &read);
-    if (loaded && read.linesSkipped) {
+    if (loaded && read.needsBackup) {
         backup_ = std::move(read.bytes);  // saved as Alarm_List.bak before the first rewrite
     }
     if (!loaded) {

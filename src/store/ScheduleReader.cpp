@@ -263,8 +263,9 @@ bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, co
         if (!bytes) {
             return false;
         }
-        bool skipped = false;
-        for (const std::string& line : SplitScheduleLines(Cp932ToUtf8(*bytes))) {
+        const std::string text = Cp932ToUtf8(*bytes);
+        bool skipped = text.find(kReplacementCharacter) != std::string::npos;
+        for (const std::string& line : SplitScheduleLines(text)) {
             const LineResult r = Conv_LineText_to_Date(tables, line, clock.Now());
             if (r.outcome == LineOutcome::ReadFailure) {
                 return false;

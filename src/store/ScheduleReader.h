@@ -67,9 +67,10 @@ using LineMessageSink = std::function<void(const LineResult&)>;
 // The file as the start-up read it, for a backup before anything the user wrote is lost.
 struct ReadFile {
     std::string bytes;  // exactly as read
-    // A line was not loaded that was more than a blank line or a past date line: a note, a
-    // line with a mistake, a date line beyond a full table. The next rewrite would lose it.
-    bool linesSkipped = false;
+    // The next rewrite would lose something the user wrote: a line was not loaded that was
+    // more than a blank line or a past date line (a note, a line with a mistake, a date line
+    // beyond a full table), or bytes were not Shift_JIS (a file saved in another encoding).
+    bool needsBackup = false;
 };
 
 // Reads the file into `tables` (expected empty). False on a read failure: the file cannot be
