@@ -76,7 +76,7 @@ struct ReadFile {
 // Reads the file into `tables` (expected empty). False on a read failure: the file cannot be
 // read or held in memory, or a line fails as above. Entries appended before a failure stay in
 // the tables. The clock is read for each date line, since a message box may have stayed open
-// for a while. With `read` given, it receives the file's bytes and whether lines were skipped.
+// for a while. With `read` given, it receives the file's bytes and whether they need a backup.
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
                       const LineMessageSink& onMessage, ReadFile* read = nullptr);
 

@@ -6,7 +6,6 @@
 #include "platform/text.h"
 
 namespace pelmora::headless {
-namespace {}  // namespace
 
 // What every control has: an enabled state, and a window that keeps the focus.
 template <typename Interface>

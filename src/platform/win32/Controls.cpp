@@ -117,20 +117,38 @@ using Win32ListBox = WithItems<Win32Control<ui::ListBox>, ListBoxMessages>;
 class Win32ComboBox final : public WithItems<WithText<ui::ComboBox>, ComboBoxMessages> {
   public:
     using WithItems::WithItems;
+    // Once the user has typed, no entry counts as selected until one is picked again, whatever
+    // the list's own selection (the control moves it to an entry the typed text begins).
+    int ListIndex() const override { return typed_ ? -1 : WithItems::ListIndex(); }
+    void SetListIndex(int index) override {
+        typed_ = false;
+        WithItems::SetListIndex(index);
+    }
+    void Clear() override {
+        typed_ = false;
+        WithItems::Clear();
+    }
     void Notify(WORD code) override {
         if (code == CBN_EDITCHANGE) {
+            typed_ = true;
             if (Change) {
                 Change();
             }
             return;
         }
-        if (code == CBN_SELCHANGE && ListIndex() >= 0) {
-            // The text field shows a picked entry only after this notification; the handlers
-            // read the box as the user will see it.
-            SetText(Item(ListIndex()));
+        if (code == CBN_SELCHANGE) {
+            typed_ = false;
+            if (ListIndex() >= 0) {
+                // The text field shows a picked entry only after this notification; the
+                // handlers read the box as the user will see it.
+                SetText(Item(ListIndex()));
+            }
         }
         WithItems::Notify(code);
     }
+
+  private:
+    bool typed_ = false;
 };
 
 using Win32Image = Win32Control<ui::Control>;

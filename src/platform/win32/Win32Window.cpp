@@ -219,7 +219,7 @@ const ui::ControlSpec* Win32Window::FocusTargetFrom(const ui::ControlSpec* losin
 void Win32Window::GiveFocusBack() {
     const ControlBase* last = ControlHolding(lastFocus_);
     if (!last || !last->CanTakeFocus()) {
-        last = ControlOf(FocusTargetFrom(last ? &last->layout() : nullptr));
+        last = ControlOf(FocusTargetFrom(last ? FindSpec(last->layout().name) : nullptr));
     }
     if (last) {
         SetFocus(last->hwnd());
