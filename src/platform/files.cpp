@@ -1,6 +1,36 @@
 #include "platform/files.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace pelmora {
+
+std::optional<std::string> ReadWhole(
+    std::uint64_t sizeHint,
+    const std::function<std::optional<std::size_t>(char* buffer, std::size_t capacity)>& readSome) {
+    try {
+        std::string bytes;
+        if (sizeHint > bytes.max_size()) {
+            return std::nullopt;
+        }
+        bytes.reserve(static_cast<std::size_t>(sizeHint));
+        char buffer[65536];
+        for (;;) {
+            const std::optional<std::size_t> n = readSome(buffer, sizeof buffer);
+            if (!n) {
+                return std::nullopt;
+            }
+            if (*n == 0) {
+                return bytes;
+            }
+            bytes.append(buffer, *n);
+        }
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // more than the memory left
+    } catch (const std::length_error&) {
+        return std::nullopt;  // more than a string can hold
+    }
+}
 
 std::optional<std::string> MemoryFiles::ReadAll(const Path& path) {
     const auto it = contents.find(path);

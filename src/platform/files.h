@@ -1,5 +1,7 @@
 #pragma once
 // Whole-file reads and atomic whole-file replacement.
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -17,6 +19,14 @@ struct WriteError {
     WriteStep step;
     int code;  // errno or GetLastError(); 0 for an injected failure
 };
+
+// The whole content of an open file, for the backends' ReadAll: `readSome` fills up to `capacity`
+// bytes of `buffer` and returns how many (0 at the end), or nothing on a read error. `sizeHint`,
+// the file's size when known (else 0), reserves the memory up front. Nothing on a read error and
+// when the file is too large to hold in memory.
+std::optional<std::string> ReadWhole(
+    std::uint64_t sizeHint,
+    const std::function<std::optional<std::size_t>(char* buffer, std::size_t capacity)>& readSome);
 
 class Files {
   public:

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "platform/files.h"
@@ -25,18 +26,18 @@ std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
     if (!file.valid()) {
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
+    LARGE_INTEGER size{};
+    const std::uint64_t sizeHint = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
+                                       ? static_cast<std::uint64_t>(size.QuadPart)
+                                       : 0;
+    return ReadWhole(sizeHint, [&](char* buffer, std::size_t capacity) {
         DWORD n = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-            return std::nullopt;
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(capacity, 1 << 20));
+        if (!ReadFile(file.get(), buffer, ask, &n, nullptr)) {
+            return std::optional<std::size_t>();
         }
-        if (n == 0) {
-            return bytes;
-        }
-        bytes.append(buffer, n);
-    }
+        return std::optional<std::size_t>(n);
+    });
 }
 
 std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view bytes) {
