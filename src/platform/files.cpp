@@ -1,9 +1,27 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
 namespace pelmora {
+
+int RetryWhileBusy(const std::function<int()>& attempt, const std::function<bool(int)>& busy,
+                   const Pause& pause, const BusyRetry& rule) {
+    using std::chrono::milliseconds;
+    milliseconds paused{0};
+    milliseconds next = std::max(rule.firstPause, milliseconds{1});
+    for (;;) {
+        const int code = attempt();
+        if (code == 0 || !busy(code) || paused >= rule.budget) {
+            return code;
+        }
+        const milliseconds wait = std::min(next, rule.budget - paused);
+        pause(wait);
+        paused += wait;
+        next = std::min(next * 2, std::max(rule.longestPause, milliseconds{1}));
+    }
+}
 
 std::optional<std::string> ReadWhole(
     std::uint64_t sizeHint,
