@@ -1,5 +1,6 @@
 // Scenarios of start-up, the tray icon and its menu, and Exit: the splash, a second instance,
-// a missing or faulty schedule file, the rewrite at Exit and its failure.
+// a missing or faulty schedule file, the rewrite at Exit and its failure, a file held for a moment
+// by another program.
 #include <algorithm>
 
 #include "scenarios.h"
@@ -31,6 +32,35 @@ void ExpectTrayShown(Checks& c) {
 void ExpectTrayHidden(Checks& c) {
     bool hidden = WaitUntil([] { return TrayShown() != std::optional<bool>(true); }, Ms(3000));
     c.Expect(hidden, L"the Wine System Tray still shows: the icon was not removed");
+}
+
+// How long the busy-file scenario holds the file: a virus scanner's moment, well within the
+// program's second of patience.
+constexpr Ms kBriefHold{300};
+
+// Opens Alarm_List.txt as a virus scanner might, sharing nothing: the program can neither read
+// nor replace it until CloseHandle. INVALID_HANDLE_VALUE when it cannot be opened.
+HANDLE HoldUnshared(const RunFolder& folder) {
+    return CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The names of the files beside the program other than itself and Alarm_List.txt (a save's
+// temporary file), each after a blank.
+std::wstring OtherFiles(const RunFolder& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(JoinPath(folder.path(), L"*").c_str(), &found);
+    std::wstring names;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name != L"." && name != L".." && name != L"Pelmora.exe" &&
+                name != L"Alarm_List.txt")
+                names += L" " + name;
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return names;
 }
 
 bool CloseMenuWithEscape(HWND menu, DWORD pid) {
@@ -362,8 +392,8 @@ int ExitDuringSplash(const Options& o) {
 }
 
 // Exit while another program holds Alarm_List.txt open (without delete sharing, as an editor
-// might): the rewrite fails, the write-error box is shown, the exit completes, and the file
-// keeps its old content with no temporary file left beside it.
+// might): the rewrite waits about a second for it, then fails: the write-error box is shown, the
+// exit completes, and the file keeps its old content with no temporary file left beside it.
 int WriteError(const Options& o) {
     Checks c;
     std::string file = Cp932(L"ゴミ出し,MON, 7, 0\r\n");
@@ -385,8 +415,14 @@ int WriteError(const Options& o) {
         return c.failures();
     }
     ChooseMenuItemByKeys(menu, kMenuExit);
+    auto chosen = Clock::now();
     auto box = ExpectWriteErrorBox(c, p.id(), L"write error");
     if (box) {
+        double after = SecondsSince(chosen);
+        Say(L"write-error box " + Fixed(after) + L" s after Exit");
+        c.Expect(after >= 0.9 && after <= 3.0,
+                 L"the write-error box came " + Fixed(after) +
+                     L" s after Exit; expected after about one second of waiting for the file");
         Screenshot(L"write-error-box", box->window);
         c.Expect(AnswerMessageBox(*box, IDOK), L"the box did not close on OK");
     }
@@ -395,20 +431,68 @@ int WriteError(const Options& o) {
     ExpectTrayHidden(c);
     c.Expect(ReadBytes(folder.scheduleFile()) == file,
              L"Alarm_List.txt changed although the rewrite failed");
-
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(JoinPath(folder.path(), L"*").c_str(), &found);
-    std::wstring extra;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name != L"." && name != L".." && name != L"Pelmora.exe" &&
-                name != L"Alarm_List.txt")
-                extra += L" " + name;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    std::wstring extra = OtherFiles(folder);
     c.Expect(extra.empty(), L"files left beside the program after the failed rewrite:" + extra);
+    return c.failures();
+}
+
+// Another program (a virus scanner, say) holds Alarm_List.txt for 300 ms sharing nothing, first
+// while the program reads it at start-up, then while it saves it at Exit: each time the program
+// waits for the file and shows no box; Exit leaves the rewritten file and no temporary file.
+int BusyFile(const Options& o) {
+    Checks c;
+    RunFolder folder(o.runsFolder, L"busy-file", o.program, Cp932(L"ゴミ出し,MON,7,0\r\n"));
+    if (!folder.ok())
+        return 1;
+
+    // Held from before the start until 300 ms after the tray icon shows: the file is read just
+    // after the icon is added.
+    HANDLE held = HoldUnshared(folder);
+    if (!c.Expect(held != INVALID_HANDLE_VALUE, L"cannot open Alarm_List.txt to hold it"))
+        return c.failures();
+    Process p = StartProgram(folder);
+    if (!p.started()) {
+        CloseHandle(held);
+        return c.failures() + 1;
+    }
+    ExpectTrayShown(c);
+    auto box = WaitMessageBox(p.id(), L"", kBriefHold);  // watched while held
+    CloseHandle(held);
+    if (box)
+        c.Expect(false, L"start-up with the file held for a moment: a box \"" + box->title +
+                            L"\": \"" + Visible(box->text) + L"\"");
+    if (!ExpectQuietStart(c, p, L"busy-file start-up"))
+        return c.failures() + 1;
+    HWND main = FindMain(p.id());
+    ExpectSplashClosed(c, p.id());
+
+    // Held again when Exit is chosen, until 300 ms after the save's temporary file appears.
+    held = HoldUnshared(folder);
+    if (!c.Expect(held != INVALID_HANDLE_VALUE, L"cannot open Alarm_List.txt to hold it"))
+        return c.failures();
+    HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
+    if (!menu) {
+        CloseHandle(held);
+        return c.failures();
+    }
+    ChooseMenuItemByKeys(menu, kMenuExit);
+    bool saving = WaitUntil([&] { return !OtherFiles(folder).empty(); }, Ms(5000), Ms(5));
+    auto savingSeen = Clock::now();
+    box = WaitMessageBox(p.id(), L"", kBriefHold);  // watched while held
+    CloseHandle(held);
+    auto letGo = Clock::now();
+    c.Expect(saving, L"no temporary file appeared after Exit: the save did not begin");
+    if (box)
+        c.Expect(false, L"Exit with the file held for a moment: a box \"" + box->title + L"\": \"" +
+                            Visible(box->text) + L"\"");
+    // The temporary file goes when it has been renamed over Alarm_List.txt.
+    bool replaced = WaitUntil([&] { return OtherFiles(folder).empty(); }, Ms(5000), Ms(5));
+    if (c.Expect(replaced, L"the temporary file is still there 5 s after the file was let go"))
+        Say(L"the save ended " + Fixed(SecondsSince(savingSeen)) + L" s after it began, " +
+            Fixed(SecondsSince(letGo)) + L" s after the file was let go");
+    c.Expect(!WaitMessageBox(p.id(), L"", Ms(0)).has_value(), L"a box is open after the save");
+    c.Expect(p.WaitExit(Ms(8000)), L"the program still runs 8 s after Exit");
+    ExpectFile(c, folder, L"ゴミ出し,MON, 7, 0\r\n", L"Alarm_List.txt after Exit");
     return c.failures();
 }
 

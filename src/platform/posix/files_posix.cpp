@@ -34,21 +34,21 @@ std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
     if (fd.get() < 0) {
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
+    struct stat info {};
+    const std::uint64_t size = ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode)
+                                   ? static_cast<std::uint64_t>(info.st_size)
+                                   : 0;
+    return ReadWhole(size, [&](char* buffer, std::size_t capacity) -> std::optional<std::size_t> {
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), buffer, capacity);
+            if (n >= 0) {
+                return static_cast<std::size_t>(n);
             }
-            return std::nullopt;  // a directory, or an I/O error
+            if (errno != EINTR) {
+                return std::nullopt;  // a directory, or an I/O error
+            }
         }
-        if (n == 0) {
-            return bytes;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    });
 }
 
 std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view bytes) {

@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "platform/files.h"
@@ -16,27 +18,64 @@ int LastError() {
     return static_cast<int>(GetLastError());
 }
 
+// The code of a call that reported failure; never 0, which would count as success.
+int FailureCode() {
+    const int code = LastError();
+    return code != 0 ? code : static_cast<int>(ERROR_GEN_FAILURE);
+}
+
+// Another program has the file open without sharing what we ask, or has locked a part of it.
+bool Busy(int code) {
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+// Renaming over a file that another program has open without FILE_SHARE_DELETE reports access
+// denied. (So does a read-only target; that failure then counts once the budget is used up.)
+bool BusyForRename(int code) {
+    return Busy(code) || code == ERROR_ACCESS_DENIED;
+}
+
+Pause PauseOrSleep(const Pause& seam) {
+    if (seam) {
+        return seam;
+    }
+    return [](std::chrono::milliseconds wait) { Sleep(static_cast<DWORD>(wait.count())); };
+}
+
 }  // namespace
 
 std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
-    FileHandle file(CreateFileW(win32::Widen(path.Utf8()).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    const std::wstring name = win32::Widen(path.Utf8());
+    std::optional<std::string> bytes;
+    const auto attempt = [&]() -> int {
+        FileHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
+            return FailureCode();
+        }
+        LARGE_INTEGER size{};
+        const std::uint64_t sizeHint = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
+                                           ? static_cast<std::uint64_t>(size.QuadPart)
+                                           : 0;
+        int readError = 0;
+        bytes = ReadWhole(sizeHint, [&](char* buffer, std::size_t capacity) {
+            DWORD n = 0;
+            const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(capacity, 1 << 20));
+            if (!ReadFile(file.get(), buffer, ask, &n, nullptr)) {
+                readError = FailureCode();  // busy when another program locked a range
+                return std::optional<std::size_t>();
+            }
+            return std::optional<std::size_t>(n);
+        });
+        if (bytes) {
+            return 0;
+        }
+        return readError != 0 ? readError : static_cast<int>(ERROR_NOT_ENOUGH_MEMORY);
+    };
+    if (RetryWhileBusy(attempt, Busy, PauseOrSleep(pause)) != 0) {
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            return bytes;
-        }
-        bytes.append(buffer, n);
-    }
+    return bytes;
 }
 
 std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view bytes) {
@@ -45,7 +84,10 @@ std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view 
     if (injected(WriteStep::CreateTemp)) {
         return WriteError{WriteStep::CreateTemp, 0};
     }
-    // A name of our own beside the target, so the final move stays within one volume.
+    const Pause wait = PauseOrSleep(pause);
+    // A name of our own beside the target, so the final move stays within one volume. It is new
+    // and opened without sharing, so no other program can hold it while it is created and
+    // written; one that opens it after it is closed holds up the rename, which is tried again.
     const std::wstring target = win32::Widen(path.Utf8());
     std::wstring tempName;
     FileHandle file;
@@ -61,18 +103,21 @@ std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view 
     if (!file.valid()) {
         return WriteError{WriteStep::CreateTemp, LastError()};
     }
-    // From here on a failure closes and removes the temporary file.
+    // From here on a failure closes and removes the temporary file (waiting a moment for a
+    // program that has just opened it).
     struct TempGuard {
         FileHandle& file;
         const std::wstring& name;
+        const Pause& wait;
         bool keep = false;
         ~TempGuard() {
             file.Close();
             if (!keep) {
-                DeleteFileW(name.c_str());
+                RetryWhileBusy([&] { return DeleteFileW(name.c_str()) ? 0 : FailureCode(); }, Busy,
+                               wait);
             }
         }
-    } guard{file, tempName};
+    } guard{file, tempName, wait};
 
     if (injected(WriteStep::Write)) {
         return WriteError{WriteStep::Write, 0};
@@ -97,9 +142,16 @@ std::optional<WriteError> DiskFiles::Replace(const Path& path, std::string_view 
     if (injected(WriteStep::Replace)) {
         return WriteError{WriteStep::Replace, 0};
     }
-    if (!MoveFileExW(tempName.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return WriteError{WriteStep::Replace, LastError()};
+    const int replaced = RetryWhileBusy(
+        [&] {
+            return MoveFileExW(tempName.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? 0
+                       : FailureCode();
+        },
+        BusyForRename, wait);
+    if (replaced != 0) {
+        return WriteError{WriteStep::Replace, replaced};
     }
     guard.keep = true;
     return std::nullopt;
