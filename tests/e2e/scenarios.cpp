@@ -144,6 +144,16 @@ HWND ChooseFromTray(Checks& c, const Running& run, int index, const wchar_t* cap
     return window;
 }
 
+HWND WaitAddDialog(DWORD pid, size_t combos, Ms timeout) {
+    return WaitTopWindowIf(
+        [&](HWND window) {
+            return WindowProcess(window) == pid && IsWindowVisible(window) &&
+                   WindowText(window) == kAddCaption &&
+                   ControlsOfClass(window, L"ComboBox").size() == combos;
+        },
+        timeout);
+}
+
 std::optional<ListWindow> OpenListWindow(Checks& c, const Running& run) {
     HWND window = ChooseFromTray(c, run, kMenuList, kListCaption);
     if (!window)

@@ -28,6 +28,9 @@ struct Options {
 
 inline constexpr const wchar_t* kMainCaption = L"  Pelmora!";
 inline constexpr const wchar_t* kSplashCaption = L" ";
+inline constexpr const wchar_t* kAlarmCaption = L"  時間です。";
+inline constexpr const wchar_t* kTodayCaption = L"  今日のアラームスケジュール";
+inline constexpr const wchar_t* kAddCaption = L"   アラームスケジュールの追加";  // both dialogs
 // The tray menu's items, separators not counted.
 inline constexpr int kMenuList = 0;
 inline constexpr int kMenuToday = 1;
@@ -101,6 +104,10 @@ std::optional<Running> StartOn(Checks& c, const Options& o, const wchar_t* scena
                                const std::string& file, const SYSTEMTIME& when);
 // Chooses item `index` of the tray menu and waits for the window it shows.
 HWND ChooseFromTray(Checks& c, const Running& run, int index, const wchar_t* caption);
+
+// The visible add dialog of the program with `combos` drop-down boxes (the date dialog has
+// five, the weekday dialog three; both have the same caption), or null after `timeout`.
+HWND WaitAddDialog(DWORD pid, size_t combos, Ms timeout = Ms(5000));
 
 struct ListWindow {
     HWND window = nullptr;

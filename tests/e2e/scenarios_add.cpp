@@ -7,7 +7,6 @@
 namespace e2e {
 namespace {
 
-const wchar_t* const kAddCaption = L"   アラームスケジュールの追加";  // both dialogs
 const wchar_t* const kAppTitle = L"Pelmora";
 const wchar_t* const kAddedTitle = L"新規追加完了";
 const wchar_t* const kAddedText = L"スケジュールを追加しました。\n\n";
@@ -18,18 +17,6 @@ std::wstring Joined(const std::vector<std::wstring>& items) {
     for (const auto& item : items)
         out += (out.empty() ? L"" : L"|") + item;
     return out;
-}
-
-// The visible add dialog with `combos` drop-down boxes (the date dialog has five, the weekday
-// dialog three; both have the same caption).
-HWND WaitAddDialog(DWORD pid, size_t combos, Ms timeout) {
-    return WaitTopWindowIf(
-        [&](HWND window) {
-            return WindowProcess(window) == pid && IsWindowVisible(window) &&
-                   WindowText(window) == kAddCaption &&
-                   ControlsOfClass(window, L"ComboBox").size() == combos;
-        },
-        timeout);
 }
 
 struct AddDialog {

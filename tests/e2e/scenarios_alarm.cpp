@@ -10,7 +10,6 @@
 namespace e2e {
 namespace {
 
-const wchar_t* const kAlarmCaption = L"  時間です。";
 const wchar_t* const kAlarmSentence = L"の時間になりました。";
 // The program starts with its clock this many seconds before the minute its entry is due.
 const int kLeadSeconds = 5;

@@ -14,10 +14,6 @@ namespace {
 
 namespace m = measure;
 
-const wchar_t* const kAlarmCaption = L"  時間です。";
-const wchar_t* const kTodayCaption = L"  今日のアラームスケジュール";
-const wchar_t* const kAddCaption = L"   アラームスケジュールの追加";
-
 // A window of the program and its layout's client size in twips.
 struct Layout {
     const wchar_t* form;
@@ -194,16 +190,6 @@ void CheckWidestAlarmNames(Checks& c, HWND alarm, int dpi) {
                     c.Expect(t.width <= room, L"the alarm window's name label is too narrow");
                 }
     }
-}
-
-HWND WaitAddDialog(DWORD pid, size_t combos) {
-    return WaitTopWindowIf(
-        [&](HWND window) {
-            return WindowProcess(window) == pid && IsWindowVisible(window) &&
-                   WindowText(window) == kAddCaption &&
-                   ControlsOfClass(window, L"ComboBox").size() == combos;
-        },
-        Ms(5000));
 }
 
 // Opens an add dialog with "新規追加", measures it, and closes it with "キャンセル".

@@ -6,10 +6,6 @@
 namespace e2e {
 namespace {
 
-const wchar_t* const kTodayCaption = L"  今日のアラームスケジュール";
-const wchar_t* const kAddCaption = L"   アラームスケジュールの追加";
-const wchar_t* const kAlarmCaption = L"  時間です。";
-
 // The control with the keyboard focus in the thread of `window`, or null.
 HWND FocusIn(HWND window) {
     GUITHREADINFO info{};
@@ -65,16 +61,6 @@ bool Tab(Checks& c, HWND window, HWND next, const std::wstring& what) {
 
 bool Gone(HWND window) {
     return !IsWindow(window) || !IsWindowVisible(window);
-}
-
-HWND WaitAddDialog(DWORD pid, size_t combos) {
-    return WaitTopWindowIf(
-        [&](HWND window) {
-            return WindowProcess(window) == pid && IsWindowVisible(window) &&
-                   WindowText(window) == kAddCaption &&
-                   ControlsOfClass(window, L"ComboBox").size() == combos;
-        },
-        Ms(5000));
 }
 
 HWND Only(const std::vector<HWND>& controls) {

@@ -7,7 +7,6 @@
 namespace e2e {
 namespace {
 
-const wchar_t* const kTodayCaption = L"  今日のアラームスケジュール";
 const wchar_t* const kDeleteTitle = L"スケジュールの削除";
 const wchar_t* const kDeleteQuestion = L"以下のスケジュールを削除してもよろしいですか。\n\n";
 
