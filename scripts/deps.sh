@@ -12,7 +12,7 @@ packages=(
   locales fonts-ipafont-gothic fonts-horai-umefont
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  sox zip unzip
+  sox zip unzip nsis
 )
 
 missing=()

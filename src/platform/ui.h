@@ -202,6 +202,11 @@ class Window {
     // Runs when the window closes, whether by its close box or by Close(), before it is
     // destroyed.
     std::function<void()> Unload;
+    // Runs when another program asks this one to end as its own Exit would (the setup, before
+    // it replaces or removes the program). Unlike the user's input it also arrives while a
+    // message box or a menu of the program is open. (Win32: a registered window message posted
+    // to the window, Win32Platform::kExitRequestMessage.)
+    std::function<void()> ExitRequest;
 
   protected:
     // The control of that name, or nullptr.

@@ -71,6 +71,7 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
     Timer1.Tick = [this] { Timer1_Timer(); };
     trayIcon_->MouseEvent = [this](ui::TrayMouse event) { Form_MouseMove(event); };
     window().Unload = [this] { Form_Unload(); };
+    window().ExitRequest = [this] { Form_ExitRequest(); };
 }
 
 Path MainForm::ScheduleFilePath() const {
@@ -119,6 +120,7 @@ void MainForm::Form_Load() {
         window().Close();
     }
     loading_ = false;
+    loaded_ = loaded;
 }
 
 void MainForm::AddTrayIcon() {
@@ -131,7 +133,9 @@ void MainForm::Form_MouseMove(ui::TrayMouse event) {
         return;
     }
     platform_.SetForegroundWindow(window());
+    menuOpen_ = true;
     platform_.PopupMenu(window(), mnuPLMR);
+    menuOpen_ = false;
 }
 
 void MainForm::Timer1_Timer() {
@@ -190,6 +194,7 @@ std::optional<WriteError> MainForm::UpdateFile() {
 }
 
 void MainForm::mnuExit_Click() {
+    exiting_ = true;
     module_.Tables.PurgePastDates(platform_.clock());
     // Every addition and deletion was saved when it was made and the rewrite never leaves a
     // half-written file, so a failure here loses at most the purge of past entries.
@@ -198,6 +203,19 @@ void MainForm::mnuExit_Click() {
     }
     trayIcon_->Delete();
     window().Close();
+}
+
+void MainForm::Form_ExitRequest() {
+    // Where the menu's Exit cannot be chosen, neither is the request carried out, and it is not
+    // kept for later either: a save before or during the load would write a half-read table
+    // (or an empty file after a refused second start), an Exit inside the open menu would leave
+    // the menu's chosen item to run on a closed program, and a second Exit would save twice. A
+    // request that comes while a message box of a running program is open ends it as the
+    // menu's Exit does there.
+    if (!loaded_ || menuOpen_ || exiting_ || window().Closed()) {
+        return;
+    }
+    mnuExit_Click();
 }
 
 void MainForm::Form_Unload() {

@@ -35,6 +35,11 @@ class MainForm final : public ui::Form, public ScheduleHost {
     void mnuShowAllSch_Click() override;
     void mnuToday_Click();
     void mnuExit_Click();
+    // Another program asks the program to end (the setup, before it replaces or removes it):
+    // Exit, wherever the user could choose Exit from the tray menu; otherwise (before or during
+    // the start-up's load, while the tray menu is open, while an Exit is under way) nothing,
+    // and the sender asks again.
+    void Form_ExitRequest();
 
     // Plays SOUND.wav and shows the alarm window with the schedule's name.
     void RingAlarm(const std::string& name);
@@ -64,7 +69,10 @@ class MainForm final : public ui::Form, public ScheduleHost {
     ui::Platform& platform_;
     std::unique_ptr<ui::TrayIcon> trayIcon_;
     AlarmTick tick_;
-    bool loading_ = false;  // the start-up is reading the file
+    bool loading_ = false;   // the start-up is reading the file
+    bool loaded_ = false;    // the start-up has read the file
+    bool menuOpen_ = false;  // the tray menu is open, or its chosen item is running
+    bool exiting_ = false;   // Exit is under way (its write-error box may be open)
     // The file as read at start-up, while it had skipped lines and no rewrite has happened yet.
     std::optional<std::string> backup_;
 };

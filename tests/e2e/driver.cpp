@@ -354,6 +354,13 @@ Process Process::Start(const std::wstring& program, const std::wstring& workingD
     return p;
 }
 
+std::optional<DWORD> Process::ExitCode() const {
+    DWORD code = 0;
+    if (!handle_ || Running() || !GetExitCodeProcess(handle_, &code))
+        return std::nullopt;
+    return code;
+}
+
 bool Process::Running() const {
     return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
 }

@@ -132,6 +132,8 @@ class Process {
     DWORD id() const { return id_; }
     bool Running() const;
     bool WaitExit(Ms timeout) const;
+    // The exit code of a process that has ended; nothing while it runs.
+    std::optional<DWORD> ExitCode() const;
     void Terminate();
 
   private:

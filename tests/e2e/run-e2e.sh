@@ -179,25 +179,30 @@ prepare_prefix() {
     copy_prefix "$source" "$run_prefix"
 }
 
-# Points WINEPREFIX at the run's prefix for `dpi`, preparing it on first use.
+# Points WINEPREFIX at the run's prefix for `dpi`, preparing it on first use. With a second
+# argument, a prefix of that name's own: the setup's scenarios each install into a prefix where
+# Pelmora never was.
 use_prefix() {
-    local dpi=$1 p
-    if [ -z "${run_prefixes[$dpi]:-}" ]; then
+    local dpi=$1 key=${2:-$1} p
+    if [ -z "${run_prefixes[$key]:-}" ]; then
         p="$work/wineprefix"
-        [ "$dpi" = 96 ] || p="$work/wineprefix-$dpi"
-        run_prefixes[$dpi]=$p
+        [ "$key" = 96 ] || p="$work/wineprefix-$key"
+        run_prefixes[$key]=$p
         if ! prepare_prefix "$dpi" "$p"; then
             echo "run-e2e: the Wine prefix at $dpi DPI could not be prepared (see $work/wineboot.log)" >&2
             rm -rf "$p"
-            unset "run_prefixes[$dpi]"
+            unset "run_prefixes[$key]"
             return 1
         fi
         WINEPREFIX=$p wine_server_up
-        echo "run-e2e: prefix at $dpi DPI ready after $(seconds_since "$t_start") s"
+        echo "run-e2e: prefix ${2:+for $2 }at $dpi DPI ready after $(seconds_since "$t_start") s"
     fi
-    export WINEPREFIX="${run_prefixes[$dpi]}"
+    export WINEPREFIX="${run_prefixes[$key]}"
 }
-use_prefix 96 || exit 1
+case ${scenarios[0]} in
+    setup-*) ;;  # a prefix of its own
+    *) use_prefix 96 || exit 1 ;;
+esac
 echo "run-e2e: display $DISPLAY"
 
 # --- the scenarios ------------------------------------------------------------------------------
@@ -253,7 +258,9 @@ for scenario in "${scenarios[@]}"; do
     t0=$(now_us)
     echo "== $scenario"
     dpi=$(scenario_dpi "$scenario")
-    if ! use_prefix "$dpi"; then
+    own=
+    case $scenario in setup-*) own=$scenario ;; esac
+    if ! use_prefix "$dpi" $own; then
         echo "== $scenario FAILED (no prefix at $dpi DPI)"
         failed+=("$scenario")
         continue

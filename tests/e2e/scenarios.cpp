@@ -67,6 +67,24 @@ bool ExpectQuietStart(Checks& c, const Process& p, const wchar_t* label) {
     return true;
 }
 
+std::optional<bool> TrayShown() {
+    HWND tray = FindWindowW(nullptr, L"Wine System Tray");
+    if (!tray)
+        return std::nullopt;
+    return IsWindowVisible(tray) != FALSE;
+}
+
+void ExpectTrayShown(Checks& c) {
+    bool shown = WaitUntil([] { return TrayShown() == std::optional<bool>(true); }, Ms(3000));
+    c.Expect(shown, L"the Wine System Tray does not show: no tray icon was added");
+}
+
+// Explorer hides its tray window once the last icon is gone.
+void ExpectTrayHidden(Checks& c) {
+    bool hidden = WaitUntil([] { return TrayShown() != std::optional<bool>(true); }, Ms(3000));
+    c.Expect(hidden, L"the Wine System Tray still shows: the icon was not removed");
+}
+
 HWND OpenTrayMenu(Checks& c, HWND main, DWORD pid, UINT mouseEvent) {
     PostTrayEvent(main, mouseEvent);
     HWND menu = WaitPopupMenu(pid, Ms(5000));

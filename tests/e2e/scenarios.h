@@ -69,6 +69,12 @@ Process StartProgram(const RunFolder& folder);
 
 // A start-up that must show no message box: MainForm is there and hidden, and no box comes.
 bool ExpectQuietStart(Checks& c, const Process& p, const wchar_t* label);
+// The tray as Wine shows it: explorer.exe's "Wine System Tray" window is shown while any tray
+// icon exists, and hidden once the last one has gone (nothing: there is no such window). The
+// checks wait up to 3 s.
+std::optional<bool> TrayShown();
+void ExpectTrayShown(Checks& c);
+void ExpectTrayHidden(Checks& c);
 // Opens the tray menu with `mouseEvent` and returns the menu window, or null.
 HWND OpenTrayMenu(Checks& c, HWND main, DWORD pid, UINT mouseEvent);
 // A message box with `title`, `text`, the button OK, and the information icon or none.

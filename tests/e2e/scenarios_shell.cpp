@@ -10,29 +10,9 @@
 namespace e2e {
 namespace {
 
-const wchar_t* const kTrayCaption = L"Wine System Tray";
 const wchar_t* const kReadErrorText =
     L"Alarm_List.txtの読込み時にエラーが発生しました。"
     L"アプリケーションと同じディレクトリに位置することを確認してください。";
-
-// The Wine System Tray window of explorer.exe is shown while any tray icon exists.
-std::optional<bool> TrayShown() {
-    HWND tray = FindWindowW(nullptr, kTrayCaption);
-    if (!tray)
-        return std::nullopt;
-    return IsWindowVisible(tray) != FALSE;
-}
-
-void ExpectTrayShown(Checks& c) {
-    bool shown = WaitUntil([] { return TrayShown() == std::optional<bool>(true); }, Ms(3000));
-    c.Expect(shown, L"the Wine System Tray does not show: no tray icon was added");
-}
-
-// Explorer hides its tray window once the last icon is gone.
-void ExpectTrayHidden(Checks& c) {
-    bool hidden = WaitUntil([] { return TrayShown() != std::optional<bool>(true); }, Ms(3000));
-    c.Expect(hidden, L"the Wine System Tray still shows: the icon was not removed");
-}
 
 // How long the busy-file scenario holds the file: a virus scanner's moment, well within the
 // program's second of patience.

@@ -435,6 +435,14 @@ void HeadlessWindow::Type(std::string_view control, std::string_view text) {
     });
 }
 
+void HeadlessWindow::RequestExit() {
+    platform_.Dispatch([&] {
+        if (!closed_ && ExitRequest) {
+            ExitRequest();
+        }
+    });
+}
+
 void HeadlessWindow::PressCloseBox() {
     UserCanReach();
     platform_.Dispatch([&] {

@@ -44,6 +44,10 @@ class HeadlessWindow final : public ui::Window {
     // the tab stops, Enter and Space press a focused button, Esc does the window's escape.
     enum class Key { Tab, ShiftTab, Enter, Space, Escape };
     void PressKey(Key key);
+    // Another program asks the program to end (the setup's request): runs ExitRequest as an
+    // event. Not the user's input: it also arrives while a message box or menu is open. A closed
+    // window ignores it.
+    void RequestExit();
     // The name of the control that has the focus in this window ("" none).
     std::string Focused() const;
 

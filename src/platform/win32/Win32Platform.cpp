@@ -39,7 +39,8 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, 
 Win32Platform::Win32Platform(HINSTANCE instance)
     : instance_(instance),
       icon_(LoadIconW(instance, MAKEINTRESOURCEW(kAppIconId))),
-      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
+      exitRequest_(RegisterWindowMessageW(kExitRequestMessage)) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     if (!icon_) {

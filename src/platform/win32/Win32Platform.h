@@ -16,6 +16,10 @@ namespace pelmora::win32 {
 class Win32Platform final : public ui::Platform {
   public:
     static constexpr wchar_t kFormClass[] = L"PelmoraForm";
+    // The registered window message by which another program (the setup) asks the program to
+    // end as Exit does: posted to MainForm's window (this class, caption "  Pelmora!"), it runs
+    // that window's ExitRequest. Its parameters are not used.
+    static constexpr wchar_t kExitRequestMessage[] = L"Pelmora.ExitRequest";
 
     explicit Win32Platform(HINSTANCE instance);
     ~Win32Platform() override;
@@ -41,6 +45,7 @@ class Win32Platform final : public ui::Platform {
     HINSTANCE Instance() const { return instance_; }
     HICON AppIcon() const { return icon_; }
     UINT TaskbarCreatedMessage() const { return taskbarCreated_; }
+    UINT ExitRequestMessage() const { return exitRequest_; }
     ui::DeferredWork& Deferred() { return deferred_; }
     void FormCreated() { ++liveForms_; }
     void FormDestroyed();
@@ -52,6 +57,7 @@ class Win32Platform final : public ui::Platform {
     HINSTANCE instance_;
     HICON icon_;
     UINT taskbarCreated_ = 0;
+    UINT exitRequest_ = 0;
     WindowHandle deferWindow_;
     KernelHandle instanceMutex_;
     int liveForms_ = 0;

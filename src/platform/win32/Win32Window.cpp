@@ -311,6 +311,12 @@ LRESULT Win32Window::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    if (msg == platform_.ExitRequestMessage() && msg != 0) {
+        if (ExitRequest) {
+            ExitRequest();
+        }
+        return 0;
+    }
     switch (msg) {
         case WM_COMMAND:
             if (ControlBase* control = ControlHolding(reinterpret_cast<HWND>(lp))) {
