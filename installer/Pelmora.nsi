@@ -89,6 +89,8 @@ LangString NotWritable ${LANG_JAPANESE} "このフォルダーには書き込め
 LangString NotWritable ${LANG_ENGLISH} "This folder cannot be written to.$\r$\n$\r$\nPelmora keeps its schedules beside the program: choose a folder you can write to."
 LangString StillRunning ${LANG_JAPANESE} "Pelmora が終了しません。$\r$\n$\r$\nPelmora のメッセージが開いていれば閉じてから、「再試行」を押してください。「キャンセル」を押すと中止します(Pelmora は動き続けます)。"
 LangString StillRunning ${LANG_ENGLISH} "Pelmora does not end.$\r$\n$\r$\nClose any message of Pelmora that is open, then choose Retry. Cancel stops here (Pelmora keeps running)."
+LangString CannotReplace ${LANG_JAPANESE} "$INSTDIR\Pelmora.exe を書き換えられません。$\r$\n$\r$\nPelmora が動いていれば終了してから、「再試行」を押してください。「キャンセル」を押すと中止します。"
+LangString CannotReplace ${LANG_ENGLISH} "$INSTDIR\Pelmora.exe cannot be replaced.$\r$\n$\r$\nIf Pelmora is running, end it, then choose Retry. Cancel stops here."
 LangString DeleteSchedules ${LANG_JAPANESE} "スケジュールのファイル(Alarm_List.txt と Alarm_List.bak)も削除しますか？$\r$\n$\r$\n「いいえ」を選ぶと、$INSTDIR に残ります。"
 LangString DeleteSchedules ${LANG_ENGLISH} "Delete your schedules too (Alarm_List.txt and Alarm_List.bak)?$\r$\n$\r$\nChoose No to keep them in $INSTDIR."
 
@@ -223,7 +225,27 @@ Section "Pelmora"
   SetShellVarContext current
   Call EndPelmora
   SetOutPath "$INSTDIR"
+  ; The ended program's file can stay held for a moment (its image, a virus scanner): writing it
+  ; is tried again for 10 s, then the user may retry or stop. A failed write is never skipped.
+  SetOverwrite try
+  StrCpy $R9 0
+replace:
+  ClearErrors
   File "${STAGE}/Pelmora.exe"
+  IfErrors 0 replaced
+  IntOp $R9 $R9 + 1
+  IntCmp $R9 40 cannotReplace 0 cannotReplace
+  Sleep 250
+  Goto replace
+cannotReplace:
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(CannotReplace)" /SD IDCANCEL IDRETRY retryReplace
+  DetailPrint "$(CannotReplace)"
+  Abort
+retryReplace:
+  StrCpy $R9 0
+  Goto replace
+replaced:
+  SetOverwrite on
   File "${STAGE}/README.txt"
   ; The user's schedules, and a chime the user replaced, are never overwritten.
   SetOverwrite off
