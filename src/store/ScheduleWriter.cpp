@@ -4,24 +4,23 @@
 
 namespace pelmora {
 
-std::string SafeName(std::string_view name) {
+std::string WithoutLineBreaks(std::string_view name) {
     std::string out;
     out.reserve(name.size());
     for (char c : name) {
-        if (c == ',') {
-            out += "，";
-        } else if (c != '\r' && c != '\n') {
+        if (c != '\r' && c != '\n') {
             out += c;
         }
     }
     return out;
 }
 
-std::string WithoutLineBreaks(std::string_view name) {
+std::string SafeName(std::string_view name) {
     std::string out;
-    out.reserve(name.size());
-    for (char c : name) {
-        if (c != '\r' && c != '\n') {
+    for (char c : WithoutLineBreaks(name)) {
+        if (c == ',') {
+            out += "，";
+        } else {
             out += c;
         }
     }
