@@ -232,7 +232,7 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, Design design, 
         lastSecond = secondIndex;
 
         const std::vector<std::string> names =
-            design == Design::Plain ? DueAt(w.tables, second) : tick.Tick(w.tables, second);
+            design == Design::Plain ? DueAt(w.tables, second) : tick.Tick(w.tables, second).due;
         for (const std::string& name : names) {
             const int entry = w.entryOf.at(name);
             const std::optional<local_seconds> due = DueSecondOf(w, entry, second);

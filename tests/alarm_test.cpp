@@ -43,7 +43,9 @@ Rings TickEverySecond(AlarmTick& tick, const ScheduleTables& tables, local_secon
                       local_seconds to) {
     Rings rings;
     for (auto t = from; t <= to; t += seconds{1}) {
-        for (std::string& name : tick.Tick(tables, t)) {
+        Ticked ticked = tick.Tick(tables, t);
+        EXPECT_TRUE(ticked.missed.empty()) << "a tick every second misses nothing";
+        for (std::string& name : ticked.due) {
             rings.emplace_back(t, std::move(name));
         }
     }
@@ -114,8 +116,8 @@ TEST(AlarmTick, DateEntriesRingBeforeWeekdayEntriesEachInTableOrder) {
     // Also when the ring comes from a late tick.
     for (const local_seconds previous : {At(2027, 3, 10, 9, 59, 59), At(2027, 3, 10, 9, 59, 50)}) {
         AlarmTick tick;
-        EXPECT_EQ(tick.Tick(tables, previous), Names{});
-        EXPECT_EQ(tick.Tick(tables, At(2027, 3, 10, 10, 0, 2)),
+        EXPECT_EQ(tick.Tick(tables, previous).due, Names{});
+        EXPECT_EQ(tick.Tick(tables, At(2027, 3, 10, 10, 0, 2)).due,
                   (Names{"日付1", "日付2", "曜日1", "曜日2"}));
     }
 }
@@ -128,15 +130,21 @@ TEST(AlarmTick, EmptyTablesRingNothing) {
     tables.RemoveWeekday(1);
     AlarmTick tick;
     // The vacated slots hold the zero date-time and midnight; neither may ring.
-    EXPECT_EQ(tick.Tick(tables, ZeroDateTime), Names{});
+    EXPECT_EQ(tick.Tick(tables, ZeroDateTime).due, Names{});
     EXPECT_TRUE(
         TickEverySecond(tick, tables, At(2027, 3, 10, 9, 59), At(2027, 3, 10, 10, 1)).empty());
 }
 
-// The ticks as (seconds after 10:00:00, names rung), checked in order with one tick object.
+// A tick at seconds after 10:00:00: the names it rings and the names it reports missed.
+struct Step {
+    int at;
+    Names rung;
+    Names missed = {};
+};
+// Ticks checked in order with one tick object.
 struct Scenario {
     const char* what;
-    std::vector<std::pair<int, Names>> ticks;
+    std::vector<Step> ticks;
 };
 
 TEST(AlarmTick, LateEarlyAndMovedClockTicks) {
@@ -149,13 +157,15 @@ TEST(AlarmTick, LateEarlyAndMovedClockTicks) {
         {"two ticks in the due second", {{-1, {}}, {0, ring}, {0, {}}, {1, {}}}},
         {"first tick after the due second", {{1, {}}, {2, {}}}},
         {"first tick in the due second", {{0, ring}, {1, {}}}},
-        {"set forward 61 s across it", {{-1, {}}, {60, {}}, {61, {}}}},
-        {"set forward an hour across it", {{-1, {}}, {3600, {}}}},
+        {"set forward 61 s across it", {{-1, {}}, {60, {}, ring}, {61, {}}}},
+        {"set forward an hour across it", {{-1, {}}, {3600, {}, ring}}},
+        {"set forward onto it: rung, not reported", {{-120, {}}, {0, ring, ring0959}}},
+        {"set forward across both", {{-61, {}}, {1, {}, {"九時五十九分", "十時"}}}},
         {"set back one second", {{0, ring}, {-1, {}}, {0, ring}}},
         {"set back a minute", {{0, ring}, {1, {}}, {-59, {}}, {-58, {}}, {0, ring}}},
         {"set back into the due second", {{0, ring}, {30, {}}, {0, ring}}},
         {"set back, then late", {{5, {}}, {-3, {}}, {2, ring}}},
-        {"set back a day", {{0, ring}, {-86400, {}}, {0, ring}}},
+        {"set back a day, then forward again", {{0, ring}, {-86400, {}}, {0, ring, ring0959}}},
     };
     ScheduleTables tables;
     tables.AppendDate({"九時五十九分", At(2027, 3, 10, 9, 59)});
@@ -163,9 +173,14 @@ TEST(AlarmTick, LateEarlyAndMovedClockTicks) {
     const local_seconds ten = At(2027, 3, 10, 10, 0);
     for (const Scenario& s : scenarios) {
         AlarmTick tick;
-        for (const auto& [offset, names] : s.ticks) {
-            EXPECT_EQ(tick.Tick(tables, ten + seconds{offset}), names)
-                << s.what << ", tick at " << offset;
+        for (const Step& step : s.ticks) {
+            const Ticked ticked = tick.Tick(tables, ten + seconds{step.at});
+            Names missed;
+            for (const MissedAlarm& m : ticked.missed) {
+                missed.push_back(m.name);
+            }
+            EXPECT_EQ(ticked.due, step.rung) << s.what << ", tick at " << step.at;
+            EXPECT_EQ(missed, step.missed) << s.what << ", tick at " << step.at;
         }
     }
 }

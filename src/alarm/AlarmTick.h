@@ -16,14 +16,35 @@ namespace pelmora {
 // second of a minute can have any.
 std::vector<std::string> DueAt(const ScheduleTables& tables, std::chrono::local_seconds second);
 
+// An alarm that fell due while no tick could ring it.
+struct MissedAlarm {
+    std::chrono::local_seconds due;
+    std::string name;
+    bool operator==(const MissedAlarm&) const = default;
+};
+
+// The alarms due after `after` and before `before` (both excluded), oldest first; those due at
+// one second (one minute) as DueAt lists them: the date entries, then the weekday entries, each
+// in table order. A weekday entry is listed on every day of the span its code falls on.
+std::vector<MissedAlarm> DueBetween(const ScheduleTables& tables, std::chrono::local_seconds after,
+                                    std::chrono::local_seconds before);
+
+// What one tick found: the names to ring now, and the alarms a gap passed over.
+struct Ticked {
+    std::vector<std::string> due;
+    std::vector<MissedAlarm> missed;
+};
+
 // The one-second tick with a memory of the last second it examined, so that a late tick does
 // not miss a second and an early one does not ring twice. A tick 1 to 60 seconds after the
 // last one examines every second in between; the same second again examines nothing; the first
-// tick, a clock set back, or a gap of more than 60 seconds (sleep, a large clock change)
-// examine the current second only: there is no catch-up after sleep.
+// tick and a clock set back examine the current second only. A tick more than 60 seconds after
+// the last (sleep, hibernation, the clock set forward) rings what is due at the current second
+// and reports as missed what fell due in between, at most the last 24 hours of it: so a weekday
+// entry is reported at most once, however long the computer slept.
 class AlarmTick {
   public:
-    std::vector<std::string> Tick(const ScheduleTables& tables, std::chrono::local_seconds now);
+    Ticked Tick(const ScheduleTables& tables, std::chrono::local_seconds now);
     // True when `second` is the last second examined: an entry added for it now would not ring.
     bool JustExamined(std::chrono::local_seconds second) const { return last_ == second; }
 

@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 
+#include "alarm/MissedNotice.h"
 #include "store/ScheduleReader.h"
 
 namespace pelmora {
@@ -139,13 +140,24 @@ void MainForm::Form_MouseMove(ui::TrayMouse event) {
 }
 
 void MainForm::Timer1_Timer() {
-    for (const std::string& name : tick_.Tick(module_.Tables, platform_.clock().Now())) {
+    const Ticked ticked = tick_.Tick(module_.Tables, platform_.clock().Now());
+    for (const std::string& name : ticked.due) {
         RingAlarm(name);
     }
     // A free-running 1000 ms timer drifts through the second and is late under load; set
     // afresh each time, the next tick falls just after the next second begins, so an alarm
     // rings at the start of its minute.
     Timer1.SetInterval(static_cast<int>(DelayToNextSecond(platform_.clock().NowPrecise()).count()));
+    // Last: the ticks go on while the box is open, and may ring.
+    if (!ticked.missed.empty()) {
+        ReportMissedAlarms(ticked.missed);
+    }
+}
+
+void MainForm::ReportMissedAlarms(const std::vector<MissedAlarm>& missed) {
+    platform_.PlayWave(platform_.AppFolder() / "SOUND.wav");
+    platform_.MsgBox(MissedNoticeText(missed), kMissedNoticeTitle, ui::Buttons::Ok,
+                     ui::Icon::Information);
 }
 
 void MainForm::RingIfPassedOver(const std::string& name, std::chrono::local_seconds due) {

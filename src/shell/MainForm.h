@@ -43,6 +43,8 @@ class MainForm final : public ui::Form, public ScheduleHost {
 
     // Plays SOUND.wav and shows the alarm window with the schedule's name.
     void RingAlarm(const std::string& name);
+    // Plays SOUND.wav once and lists, in one box, the alarms a gap in the ticks passed over.
+    void ReportMissedAlarms(const std::vector<MissedAlarm>& missed);
     void RingIfPassedOver(const std::string& name, std::chrono::local_seconds due) override;
 
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.

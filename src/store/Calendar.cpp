@@ -21,4 +21,13 @@ seconds TimeOfDayOf(local_seconds t) {
     return t - floor<days>(t);
 }
 
+DateTimeParts SplitDateTime(local_seconds t) {
+    const local_days day = floor<days>(t);
+    const year_month_day ymd{day};
+    const hh_mm_ss time{t - day};
+    return {static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+            static_cast<unsigned>(ymd.day()), static_cast<long>(time.hours().count()),
+            static_cast<long>(time.minutes().count())};
+}
+
 }  // namespace pelmora

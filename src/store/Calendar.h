@@ -1,7 +1,7 @@
 #pragma once
 // The calendar rules the program shares: leap years and month lengths (the date dialog's day
-// box), the weekday number of a day (the tick, today's window, the weekday dialog), and the time
-// of day of a date-time.
+// box), the weekday number of a day (the tick, today's window, the weekday dialog), the time
+// of day of a date-time and its fields as texts show them.
 #include <chrono>
 
 namespace pelmora {
@@ -18,5 +18,15 @@ int WeekdayNumberOf(std::chrono::local_seconds t);
 
 // The time of day of a date-time, whole seconds since midnight.
 std::chrono::seconds TimeOfDayOf(std::chrono::local_seconds t);
+
+// A date-time's fields down to the minute, as the program's texts show them.
+struct DateTimeParts {
+    int year;
+    unsigned month;
+    unsigned day;
+    long hour;
+    long minute;
+};
+DateTimeParts SplitDateTime(std::chrono::local_seconds t);
 
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/text.h"
+#include "store/Calendar.h"
 #include "store/TextMeasure.h"
 #include "store/WeekdayCode.h"
 
@@ -13,23 +14,6 @@ using namespace std::chrono;
 
 constexpr std::int16_t kNameColumn = 18;
 constexpr std::int16_t kCutAt = 16;
-
-struct Parts {
-    int year;
-    unsigned month;
-    unsigned day;
-    long hour;
-    long minute;
-};
-
-Parts Split(local_seconds t) {
-    const local_days day = floor<days>(t);
-    const year_month_day ymd{day};
-    const hh_mm_ss time{t - day};
-    return {static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-            static_cast<unsigned>(ymd.day()), static_cast<long>(time.hours().count()),
-            static_cast<long>(time.minutes().count())};
-}
 
 template <typename... Args>
 std::string Format(const char* pattern, Args... args) {
@@ -62,12 +46,12 @@ std::string FormatHhMm(seconds timeOfDay) {
 }
 
 std::string FormatListDateTime(local_seconds t) {
-    const Parts p = Split(t);
+    const DateTimeParts p = SplitDateTime(t);
     return Format("%04d, %02u/%02u, %02ld:%02ld", p.year, p.month, p.day, p.hour, p.minute);
 }
 
 std::string FormatJapaneseDateTime(local_seconds t) {
-    const Parts p = Split(t);
+    const DateTimeParts p = SplitDateTime(t);
     return Format("%04d年%02u月%02u日 %02ld時%02ld分", p.year, p.month, p.day, p.hour, p.minute);
 }
 
