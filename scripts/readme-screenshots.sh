@@ -23,6 +23,7 @@ pictures=(
     "alarm.png=alarm-window-window.png"
     "list-window.png=list-window-window.png"
     "today-window.png=today-window-window.png"
+    "missed-alarms.png=missed-alarms-window.png"
     "add-date.png=add-date-dialog-window.png"
     "list-window-144dpi.png=dpi144-list-window-window.png"
     "add-date-144dpi.png=dpi144-add-date-window.png"

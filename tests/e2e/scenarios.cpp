@@ -112,6 +112,20 @@ std::optional<MessageBoxView> ExpectWriteErrorBox(Checks& c, DWORD pid, const st
     return box;
 }
 
+std::optional<MessageBoxView> ExpectMissedNotice(Checks& c, DWORD pid,
+                                                 const std::vector<std::wstring>& lines,
+                                                 const std::wstring& what) {
+    const std::wstring title = L"Pelmora";
+    std::wstring text = L"次のアラームは、パソコンの停止中などに時刻を過ぎました。";
+    for (const std::wstring& line : lines)
+        text += L"\r\n" + line;
+    auto box = WaitMessageBox(pid, title, kBoxDeadline);
+    ExpectBox(c, box, title, text, true, what);
+    if (box)
+        Say(what + L": the box reads \"" + box->text + L"\"");
+    return box;
+}
+
 void ExpectLines(Checks& c, const std::vector<std::wstring>& actual,
                  const std::vector<std::wstring>& expected, const std::wstring& what) {
     c.Expect(actual.size() == expected.size(), what + L": " + N(static_cast<int>(actual.size())) +

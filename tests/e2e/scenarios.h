@@ -82,6 +82,11 @@ void ExpectBox(Checks& c, const std::optional<MessageBoxView>& box, const std::w
                const std::wstring& text, bool icon, const std::wstring& what);
 // Waits for the box that reports a failed rewrite of Alarm_List.txt and checks it; left open.
 std::optional<MessageBoxView> ExpectWriteErrorBox(Checks& c, DWORD pid, const std::wstring& what);
+// Waits for the box that lists the alarms a jump of the clock passed over, one line each as
+// "yyyy/mm/dd hh:nn name", and checks it; left open.
+std::optional<MessageBoxView> ExpectMissedNotice(Checks& c, DWORD pid,
+                                                 const std::vector<std::wstring>& lines,
+                                                 const std::wstring& what);
 
 // --- checks of lines and of the schedule file ----------------------------------------------
 

@@ -150,6 +150,66 @@ void ExpectAlarmWindow(Checks& c, HWND window, const std::wstring& name, const s
     c.Expect(controls.okButton != nullptr, what + L": the alarm window has no button \"了解\"");
 }
 
+// What the program plays goes to the capture file; the chime's samples are what it should hold.
+struct SoundCapture {
+    std::wstring path;
+    std::string samples;  // SOUND.wav's
+    std::string Bytes() const { return ReadBytes(path).value_or(""); }
+};
+
+// The capture emptied, before the program plays anything.
+std::optional<SoundCapture> StartSoundCapture(Checks& c) {
+    SoundCapture capture{EnvironmentPath(L"PELMORA_E2E_CAPTURE"), {}};
+    auto chime = ReadBytes(EnvironmentPath(L"PELMORA_E2E_SOUND"));
+    if (!c.Expect(!capture.path.empty() && chime,
+                  L"PELMORA_E2E_CAPTURE or PELMORA_E2E_SOUND is not set; run through run-e2e.sh"))
+        return std::nullopt;
+    auto samples = WaveSamples(*chime);
+    if (!c.Expect(samples && !samples->empty(), L"the chime has no samples"))
+        return std::nullopt;
+    capture.samples = *samples;
+    DeleteFileW(capture.path.c_str());
+    return capture;
+}
+
+// The capture comes to hold SOUND.wav's samples byte for byte within 10 s of `since`, then stops
+// growing, holding them once.
+void ExpectPlayedOnce(Checks& c, const SoundCapture& capture, Clock::time_point since,
+                      const std::wstring& what) {
+    size_t at = std::string::npos;
+    std::string captured;
+    bool played = WaitUntil(
+        [&] {
+            captured = WaveSamples(capture.Bytes(), true).value_or("");
+            at = captured.find(capture.samples);
+            return at != std::string::npos;
+        },
+        Ms(10000), Ms(100));
+    if (!c.Expect(played, what + L": the captured sound (" + N(static_cast<int>(captured.size())) +
+                              L" bytes of samples) does not hold SOUND.wav's " +
+                              N(static_cast<int>(capture.samples.size())) + L" bytes of samples"))
+        return;
+    Say(what + L": SOUND.wav's " + N(static_cast<int>(capture.samples.size())) +
+        L" bytes of samples captured byte for byte, at offset " + N(static_cast<int>(at)) +
+        L", complete " + Fixed(SecondsSince(since)) + L" s after it showed");
+    size_t last = 0;
+    auto stable = Clock::now();
+    WaitUntil(
+        [&] {
+            size_t size = capture.Bytes().size();
+            if (size != last) {
+                last = size;
+                stable = Clock::now();
+            }
+            return SecondsSince(stable) >= 1.5;
+        },
+        Ms(10000), Ms(100));
+    captured = WaveSamples(capture.Bytes(), true).value_or("");
+    c.Expect(captured.find(capture.samples, at + 1) == std::string::npos,
+             what + L": SOUND.wav was played more than once (" +
+                 N(static_cast<int>(captured.size())) + L" bytes captured)");
+}
+
 bool WaitAlarmHidden(HWND window, Ms timeout) {
     return WaitUntil([&] { return !IsVisible(window); }, timeout, Ms(10));
 }
@@ -274,15 +334,9 @@ int DateMidnight(const Options& o) {
 // byte, once, and to the end although "了解" is pressed at once (closing does not stop it).
 int Sound(const Options& o) {
     Checks c;
-    std::wstring capturePath = EnvironmentPath(L"PELMORA_E2E_CAPTURE");
-    auto chime = ReadBytes(EnvironmentPath(L"PELMORA_E2E_SOUND"));
-    if (!c.Expect(!capturePath.empty() && chime,
-                  L"PELMORA_E2E_CAPTURE or PELMORA_E2E_SOUND is not set; run through run-e2e.sh"))
+    auto capture = StartSoundCapture(c);
+    if (!capture)
         return c.failures();
-    auto samples = WaveSamples(*chime);
-    if (!c.Expect(samples && !samples->empty(), L"the chime has no samples"))
-        return c.failures();
-    DeleteFileW(capturePath.c_str());
 
     SYSTEMTIME due = AddMinutes(LocalNow(), 2);
     auto run = StartBefore(c, o, L"sound", Cp932(WeekdayLine(L"音の確認", L"EVD", due)), due);
@@ -294,44 +348,9 @@ int Sound(const Options& o) {
     auto seen = Clock::now();
     if (HWND ok = ReadAlarmControls(alarm).okButton)
         PostMessageW(ok, BM_CLICK, 0, 0);
-    auto capturedBytes = [&] { return ReadBytes(capturePath).value_or(""); };
-    Say(L"capture holds " + N(static_cast<int>(capturedBytes().size())) +
+    Say(L"capture holds " + N(static_cast<int>(capture->Bytes().size())) +
         L" bytes when \"了解\" is pressed");
-
-    size_t at = std::string::npos;
-    std::string captured;
-    bool played = WaitUntil(
-        [&] {
-            auto data = WaveSamples(capturedBytes(), true);
-            captured = data.value_or("");
-            at = captured.find(*samples);
-            return at != std::string::npos;
-        },
-        Ms(10000), Ms(100));
-    if (!c.Expect(played, L"the captured sound (" + N(static_cast<int>(captured.size())) +
-                              L" bytes of samples) does not hold SOUND.wav's " +
-                              N(static_cast<int>(samples->size())) + L" bytes of samples"))
-        return c.failures();
-    Say(L"SOUND.wav's " + N(static_cast<int>(samples->size())) +
-        L" bytes of samples captured byte for byte, at offset " + N(static_cast<int>(at)) +
-        L", complete " + Fixed(SecondsSince(seen)) + L" s after the window showed");
-    // Played once: the capture stops growing and holds the samples only once.
-    size_t last = 0;
-    auto stable = Clock::now();
-    WaitUntil(
-        [&] {
-            size_t size = capturedBytes().size();
-            if (size != last) {
-                last = size;
-                stable = Clock::now();
-            }
-            return SecondsSince(stable) >= 1.5;
-        },
-        Ms(10000), Ms(100));
-    captured = WaveSamples(capturedBytes(), true).value_or("");
-    c.Expect(captured.find(*samples, at + 1) == std::string::npos,
-             L"SOUND.wav was played more than once (" + N(static_cast<int>(captured.size())) +
-                 L" bytes captured)");
+    ExpectPlayedOnce(c, *capture, seen, L"the alarm window");
     return c.failures();
 }
 
@@ -346,6 +365,47 @@ int NoSoundFile(const Options& o) {
     if (HWND alarm = WaitRing(c, *run, run->due, L"no SOUND.wav"))
         ExpectAlarmWindow(c, alarm, L"音なしでも表示", L"no SOUND.wav");
     c.Expect(!run->process.WaitExit(kQuietPeriod), L"the program ended after the alarm");
+    return c.failures();
+}
+
+// The clock jumps two hours (as after a sleep) across a date entry and a weekday entry: one box
+// lists both, oldest first, with one play of SOUND.wav and no alarm window; an entry after the
+// jump is not listed, and the box does not come again.
+int MissedAlarms(const Options& o) {
+    Checks c;
+    auto capture = StartSoundCapture(c);
+    if (!capture)
+        return c.failures();
+    // Wednesday 10 March 2027, 5 s before 09:00; nothing is due at 09:00.
+    const SYSTEMTIME start = LocalAt(2027, 3, 10, 9, 0);
+    auto run = StartBefore(c, o, L"missed-alarms",
+                           Cp932(WeekdayLine(L"朝の薬", L"WED", LocalAt(2027, 3, 10, 10, 15)) +
+                                 DateLine(L"歯医者の予約", LocalAt(2027, 3, 10, 9, 30)) +
+                                 DateLine(L"午後の会議", LocalAt(2027, 3, 10, 11, 30))),
+                           start);
+    // Once the splash has closed, the one-second tick has run: the jump is a gap it sees, not
+    // the start-up, which reports nothing.
+    if (!run || !ExpectSplashClosed(c, run->process.id()))
+        return c.failures() + 1;
+
+    if (!c.Expect(SetClockToUtc(WallClockNow() + 120 * kMinute), L"the clock cannot be moved"))
+        return c.failures();
+    auto moved = Clock::now();
+    auto notice = ExpectMissedNotice(c, run->process.id(),
+                                     {L"2027/03/10 09:30 歯医者の予約", L"2027/03/10 10:15 朝の薬"},
+                                     L"two hours on");
+    if (!notice)
+        return c.failures();
+    Say(L"the notice showed " + Fixed(SecondsSince(moved)) + L" s after the clock moved");
+    ExpectPlayedOnce(c, *capture, moved, L"the notice");
+    c.Expect(FindAlarm(run->process.id()) == nullptr,
+             L"the alarm window showed for an alarm that was missed");
+    Screenshot(L"missed-alarms", notice->window);
+
+    c.Expect(AnswerMessageBox(*notice, IDOK), L"OK did not close the notice");
+    c.Expect(!WaitMessageBox(run->process.id(), L"", kQuietPeriod).has_value(),
+             L"another box came after the notice");
+    c.Expect(run->process.Running(), L"the program ended after the notice");
     return c.failures();
 }
 
