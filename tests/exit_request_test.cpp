@@ -137,6 +137,18 @@ const Moment kMoments[] = {
          app.W("AddNewYobi").PressButton("Cb_set");
      },
      true, true},
+    {"while the missed-alarm notice is open",
+     [](RunningApp& app, const auto& exit) {
+         app.Start(kFile);
+         app.platform.Advance(milliseconds(3000));
+         app.platform.answerBox = [&](const RecordedBox&) {
+             exit();
+             return ui::Answer::Ok;
+         };
+         app.platform.SetNow(At(2027, 3, 10, 9, 30));  // past 歯医者 at 09:01
+         app.platform.Advance(milliseconds(1100));
+     },
+     true, true},
     {"while a dropped line's box is open during the load",
      [](RunningApp& app, const auto& exit) {
          app.platform.answerBox = [&](const RecordedBox&) {
