@@ -369,8 +369,9 @@ int NoSoundFile(const Options& o) {
 }
 
 // The clock jumps two hours (as after a sleep) across a date entry and a weekday entry: one box
-// lists both, oldest first, with one play of SOUND.wav and no alarm window; an entry after the
-// jump is not listed, and the box does not come again.
+// lists both, oldest first, with one play of SOUND.wav and no alarm window; entries after the
+// jump are not listed; one of them rings while the box is still open; the box does not come
+// again.
 int MissedAlarms(const Options& o) {
     Checks c;
     auto capture = StartSoundCapture(c);
@@ -381,6 +382,7 @@ int MissedAlarms(const Options& o) {
     auto run = StartBefore(c, o, L"missed-alarms",
                            Cp932(WeekdayLine(L"朝の薬", L"WED", LocalAt(2027, 3, 10, 10, 15)) +
                                  DateLine(L"歯医者の予約", LocalAt(2027, 3, 10, 9, 30)) +
+                                 DateLine(L"会議の準備", LocalAt(2027, 3, 10, 11, 5)) +
                                  DateLine(L"午後の会議", LocalAt(2027, 3, 10, 11, 30))),
                            start);
     // Once the splash has closed, the one-second tick has run: the jump is a gap it sees, not
@@ -401,6 +403,14 @@ int MissedAlarms(const Options& o) {
     c.Expect(FindAlarm(run->process.id()) == nullptr,
              L"the alarm window showed for an alarm that was missed");
     Screenshot(L"missed-alarms", notice->window);
+
+    // The tick goes on while the notice is open: an entry due meanwhile rings as always.
+    if (!c.Expect(SetClockTo(LocalAt(2027, 3, 10, 11, 4, 57)), L"the clock cannot be moved"))
+        return c.failures();
+    HWND alarm = WaitTopWindow({kAlarmCaption, run->process.id(), true}, Ms(10000));
+    if (c.Expect(alarm != nullptr, L"the 11:05 alarm did not ring while the notice was open"))
+        ExpectAlarmWindow(c, alarm, L"会議の準備", L"while the notice is open");
+    c.Expect(IsWindowVisible(notice->window) != FALSE, L"the notice closed when the alarm rang");
 
     c.Expect(AnswerMessageBox(*notice, IDOK), L"OK did not close the notice");
     c.Expect(!WaitMessageBox(run->process.id(), L"", kQuietPeriod).has_value(),
