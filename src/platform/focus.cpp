@@ -5,6 +5,15 @@
 
 namespace pelmora::ui {
 
+const ControlSpec* FindControlSpec(const WindowSpec& layout, std::string_view name) {
+    for (const ControlSpec& c : layout.controls) {
+        if (c.name == name) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
 std::vector<const ControlSpec*> InFocusOrder(const WindowSpec& layout) {
     std::vector<const ControlSpec*> order;
     for (const ControlSpec& c : layout.controls) {
@@ -21,10 +30,9 @@ std::vector<const ControlSpec*> InFocusOrder(const WindowSpec& layout) {
 const ControlSpec* FocusTarget(const WindowSpec& layout, const ControlSpec* losing,
                                const std::function<bool(const ControlSpec&)>& canTakeFocus) {
     if (losing && !losing->focusWhenDisabled.empty()) {
-        for (const ControlSpec& c : layout.controls) {
-            if (c.name == losing->focusWhenDisabled && &c != losing && canTakeFocus(c)) {
-                return &c;
-            }
+        const ControlSpec* named = FindControlSpec(layout, losing->focusWhenDisabled);
+        if (named && named != losing && canTakeFocus(*named)) {
+            return named;
         }
     }
     for (const ControlSpec* c : InFocusOrder(layout)) {

@@ -88,6 +88,9 @@ struct WindowSpec {
     bool escapeCloses = false;
 };
 
+// The layout's control of that name, or nullptr.
+const ControlSpec* FindControlSpec(const WindowSpec& layout, std::string_view name);
+
 // The keyboard's focus, as both window systems keep it: a window shown or activated gives the
 // focus back to the control that last had it, or, the first time, to its first tab stop; Tab
 // and Shift+Tab go through the tab stops in the order of their index; a control disabled while

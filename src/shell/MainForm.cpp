@@ -101,9 +101,8 @@ void MainForm::Form_Load() {
     window().Hide();
     AddTrayIcon();
 
-    // While the reader's boxes are open the tray menu stays shut: a command now would save a
-    // half-read table over the file.
-    loading_ = true;
+    // Until the file has been read, the reader's boxes included, the tray menu stays shut: a
+    // command now would save a half-read table over the file.
     ReadFile read;
     const bool loaded = LoadScheduleFile(
         module_.Tables, platform_.files(), ScheduleFilePath(), platform_.clock(),
@@ -120,7 +119,6 @@ void MainForm::Form_Load() {
         platform_.MsgBox(ReadErrorText, ReadErrorTitle, ui::Buttons::Ok, ui::Icon::None);
         window().Close();
     }
-    loading_ = false;
     loaded_ = loaded;
 }
 
@@ -130,7 +128,7 @@ void MainForm::AddTrayIcon() {
 }
 
 void MainForm::Form_MouseMove(ui::TrayMouse event) {
-    if (loading_ || (event != ui::TrayMouse::LeftDown && event != ui::TrayMouse::RightDown)) {
+    if (!loaded_ || (event != ui::TrayMouse::LeftDown && event != ui::TrayMouse::RightDown)) {
         return;
     }
     platform_.SetForegroundWindow(window());

@@ -71,8 +71,7 @@ class MainForm final : public ui::Form, public ScheduleHost {
     ui::Platform& platform_;
     std::unique_ptr<ui::TrayIcon> trayIcon_;
     AlarmTick tick_;
-    bool loading_ = false;   // the start-up is reading the file
-    bool loaded_ = false;    // the start-up has read the file
+    bool loaded_ = false;    // the start-up has read the file: the tray menu may open
     bool menuOpen_ = false;  // the tray menu is open, or its chosen item is running
     bool exiting_ = false;   // Exit is under way (its write-error box may be open)
     // The file as read at start-up, while it had skipped lines and no rewrite has happened yet.

@@ -61,9 +61,7 @@ bool ExpectQuietStart(Checks& c, const Process& p, const wchar_t* label) {
         return false;
     c.Expect(!IsWindowVisible(main),
              std::wstring(label) + L": MainForm \"  Pelmora!\" is visible; it must stay hidden");
-    if (auto box = WaitMessageBox(p.id(), L"", Ms(300)))
-        c.Expect(false, std::wstring(label) + L": unexpected message box \"" + box->title +
-                            L"\": \"" + Visible(box->text) + L"\"");
+    ExpectNoBox(c, p.id(), Ms(300), label);
     return true;
 }
 
@@ -143,9 +141,15 @@ void ExpectFile(Checks& c, const RunFolder& folder, const std::wstring& expected
                Visible(Cp932(expected)), what);
 }
 
-HANDLE HoldScheduleFile(const RunFolder& folder) {
-    return CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE HoldScheduleFile(const RunFolder& folder, DWORD share) {
+    return CreateFileW(folder.scheduleFile().c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void ExpectNoBox(Checks& c, DWORD pid, Ms watch, const std::wstring& what) {
+    if (auto box = WaitMessageBox(pid, L"", watch))
+        c.Expect(false, what + L": unexpected message box \"" + box->title + L"\": \"" +
+                            Visible(box->text) + L"\"");
 }
 
 std::optional<Running> StartOn(Checks& c, const Options& o, const wchar_t* scenario,

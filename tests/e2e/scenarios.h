@@ -95,10 +95,13 @@ void ExpectLines(Checks& c, const std::vector<std::wstring>& actual,
 // Alarm_List.txt holds exactly `expected`, encoded in CP932.
 void ExpectFile(Checks& c, const RunFolder& folder, const std::wstring& expected,
                 const std::wstring& what);
-// Opens Alarm_List.txt as an editor might hold it: for reading, sharing neither writing nor
-// deletion, so the program cannot replace it until CloseHandle. INVALID_HANDLE_VALUE when it
-// cannot be opened.
-HANDLE HoldScheduleFile(const RunFolder& folder);
+// Opens Alarm_List.txt for reading, sharing only `share`. By default as an editor might hold it,
+// sharing neither writing nor deletion, so the program cannot replace it until CloseHandle; with
+// 0 as a virus scanner might, so it cannot read it either. INVALID_HANDLE_VALUE when it cannot
+// be opened.
+HANDLE HoldScheduleFile(const RunFolder& folder, DWORD share = FILE_SHARE_READ);
+// Watches the program for `watch`: no message box may open meanwhile.
+void ExpectNoBox(Checks& c, DWORD pid, Ms watch, const std::wstring& what);
 
 // --- the schedule windows -------------------------------------------------------------------
 

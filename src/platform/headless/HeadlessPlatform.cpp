@@ -306,15 +306,6 @@ ui::Timer& HeadlessWindow::AddTimer(std::string_view, int intervalMs, bool enabl
     return *timers_.back();
 }
 
-const ui::ControlSpec* HeadlessWindow::FindControlSpec(std::string_view name) const {
-    for (const ui::ControlSpec& c : spec_.controls) {
-        if (c.name == name) {
-            return &c;
-        }
-    }
-    return nullptr;
-}
-
 bool HeadlessWindow::CanTakeFocus(const ui::ControlSpec& c) {
     const ui::Control* control = FindControl(c.name);
     return control && control->Enabled();
@@ -326,17 +317,20 @@ void HeadlessWindow::FocusOn(const ui::ControlSpec& c) {
     }
 }
 
+const ui::ControlSpec* HeadlessWindow::FocusTargetFrom(const ui::ControlSpec* losing) {
+    return ui::FocusTarget(spec_, losing,
+                           [this](const ui::ControlSpec& t) { return CanTakeFocus(t); });
+}
+
 void HeadlessWindow::Disabled(const ui::ControlSpec& c) {
     if (focused_ == &c) {
-        focused_ = ui::FocusTarget(spec_, &c,
-                                   [this](const ui::ControlSpec& t) { return CanTakeFocus(t); });
+        focused_ = FocusTargetFrom(&c);
     }
 }
 
 void HeadlessWindow::GiveFocusBack() {
     if (!focused_ || !CanTakeFocus(*focused_)) {
-        focused_ = ui::FocusTarget(spec_, focused_,
-                                   [this](const ui::ControlSpec& t) { return CanTakeFocus(t); });
+        focused_ = FocusTargetFrom(focused_);
     }
 }
 
@@ -429,7 +423,7 @@ void HeadlessWindow::Type(std::string_view control, std::string_view text) {
         if (auto* combo = dynamic_cast<HeadlessComboBox*>(FindControl(control))) {
             combo->UserType(text);
         } else {
-            const ui::ControlSpec* c = FindControlSpec(control);
+            const ui::ControlSpec* c = ui::FindControlSpec(spec_, control);
             GetTextBox(control).SetText(CutToUtf16Units(text, c ? c->maxLength : 0));
         }
     });

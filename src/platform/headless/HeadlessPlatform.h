@@ -59,7 +59,6 @@ class HeadlessWindow final : public ui::Window {
     bool Topmost() const { return topmost_; }
     int Left() const { return left_; }
     int Top() const { return top_; }
-    const ui::ControlSpec* FindControlSpec(std::string_view name) const;
 
   protected:
     ui::Control* FindControl(std::string_view name) override;
@@ -69,6 +68,8 @@ class HeadlessWindow final : public ui::Window {
     // Presses a button without moving the focus, as a key does.
     void Click(std::string_view button);
     bool CanTakeFocus(const ui::ControlSpec& c);
+    // Where the focus goes from `losing` (see ui::FocusTarget).
+    const ui::ControlSpec* FocusTargetFrom(const ui::ControlSpec* losing);
     // Shown: the focus goes back to the control that had it, or to the first tab stop.
     void GiveFocusBack();
 

@@ -219,7 +219,8 @@ const ui::ControlSpec* Win32Window::FocusTargetFrom(const ui::ControlSpec* losin
 void Win32Window::GiveFocusBack() {
     const ControlBase* last = ControlHolding(lastFocus_);
     if (!last || !last->CanTakeFocus()) {
-        last = ControlOf(FocusTargetFrom(last ? FindSpec(last->layout().name) : nullptr));
+        last = ControlOf(
+            FocusTargetFrom(last ? ui::FindControlSpec(spec_, last->layout().name) : nullptr));
     }
     if (last) {
         SetFocus(last->hwnd());
@@ -241,7 +242,7 @@ void Win32Window::FocusAwayFrom(const ui::ControlSpec& c) {
 
 void Win32Window::Escape() {
     if (!spec_.escapeButton.empty()) {
-        ControlBase* button = ControlOf(FindSpec(spec_.escapeButton));
+        ControlBase* button = ControlOf(ui::FindControlSpec(spec_, spec_.escapeButton));
         if (button && IsWindowEnabled(button->hwnd())) {
             button->Notify(BN_CLICKED);
         }
@@ -256,15 +257,6 @@ void Win32Window::Enter() {
         IsWindowEnabled(focused->hwnd())) {
         focused->Notify(BN_CLICKED);
     }
-}
-
-const ui::ControlSpec* Win32Window::FindSpec(std::string_view name) const {
-    for (const ui::ControlSpec& c : spec_.controls) {
-        if (c.name == name) {
-            return &c;
-        }
-    }
-    return nullptr;
 }
 
 // Places every control from its twips at the given DPI and gives it its font.

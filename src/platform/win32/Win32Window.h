@@ -50,7 +50,6 @@ class Win32Window final : public ui::Window {
     // control being disabled hands it on; Esc and Enter as the dialog manager reports them.
     ControlBase* ControlOf(const ui::ControlSpec* c) const;
     ControlBase* ControlHolding(HWND h) const;
-    const ui::ControlSpec* FindSpec(std::string_view name) const;
     const ui::ControlSpec* FocusTargetFrom(const ui::ControlSpec* losing) const;
     void GiveFocusBack();
     void FocusAwayFrom(const ui::ControlSpec& c);
