@@ -5,85 +5,16 @@
 // while a box is open, as they do on Windows). Every visible effect is also written to `log`,
 // so a test can check the order in which things happened.
 #include <chrono>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/DeferredWork.h"
+#include "platform/headless/HeadlessTray.h"
+#include "platform/headless/HeadlessWindow.h"
 #include "platform/ui.h"
 
 namespace pelmora::headless {
-
-class HeadlessPlatform;
-
-class HeadlessWindow final : public ui::Window {
-  public:
-    HeadlessWindow(HeadlessPlatform& platform, const ui::WindowSpec& layout);
-    ~HeadlessWindow() override;
-
-    // ui::Window
-    std::string Caption() const override { return spec_.caption; }
-    void Show() override;
-    void Hide() override;
-    bool Visible() const override { return visible_; }
-    void PlaceTopmostAtOrigin() override;
-    void Close() override;
-    bool Closed() const override { return closed_; }
-    ui::Timer& AddTimer(std::string_view name, int intervalMs, bool enabled) override;
-
-    // What the user does. Each runs the deferred work afterwards, as the message loop would.
-    // While a message box is open they throw: the box is task-modal. (The tray icon still
-    // reports: HeadlessPlatform::MouseOnTray.)
-    void PressButton(std::string_view name);
-    void SelectRow(std::string_view list, int row);
-    void PickEntry(std::string_view combo, int entry);
-    void Type(std::string_view control, std::string_view text);  // text box or combo text field
-    void PressCloseBox();
-    // A key pressed while the window has the keyboard: Tab and Shift+Tab move the focus through
-    // the tab stops, Enter and Space press a focused button, Esc does the window's escape.
-    enum class Key { Tab, ShiftTab, Enter, Space, Escape };
-    void PressKey(Key key);
-    // Another program asks the program to end (the setup's request): runs ExitRequest as an
-    // event. Not the user's input: it also arrives while a message box or menu is open. A closed
-    // window ignores it.
-    void RequestExit();
-    // The name of the control that has the focus in this window ("" none).
-    std::string Focused() const;
-
-    // From the controls: one was asked for the focus, or was disabled.
-    void FocusOn(const ui::ControlSpec& c);
-    void Disabled(const ui::ControlSpec& c);
-
-    const ui::WindowSpec& Layout() const { return spec_; }
-    bool Topmost() const { return topmost_; }
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-
-  protected:
-    ui::Control* FindControl(std::string_view name) override;
-
-  private:
-    void UserCanReach() const;
-    // Presses a button without moving the focus, as a key does.
-    void Click(std::string_view button);
-    bool CanTakeFocus(const ui::ControlSpec& c);
-    // Where the focus goes from `losing` (see ui::FocusTarget).
-    const ui::ControlSpec* FocusTargetFrom(const ui::ControlSpec* losing);
-    // Shown: the focus goes back to the control that had it, or to the first tab stop.
-    void GiveFocusBack();
-
-    HeadlessPlatform& platform_;
-    ui::WindowSpec spec_;
-    bool visible_ = false;
-    bool closed_ = false;
-    bool topmost_ = false;
-    int left_ = -1;  // -1: centred
-    int top_ = -1;
-    const ui::ControlSpec* focused_ = nullptr;
-    std::map<std::string, std::unique_ptr<ui::Control>, std::less<>> controls_;
-    std::vector<std::unique_ptr<ui::Timer>> timers_;
-};
 
 // Reads the platform's virtual time.
 class VirtualClock final : public Clock {
@@ -105,25 +36,6 @@ class LoggingFiles final : public Files {
   private:
     MemoryFiles& disk_;
     std::vector<std::string>& log_;
-};
-
-// The tray icon as the user sees it: there or not, and its tip.
-class HeadlessTrayIcon final : public ui::TrayIcon {
-  public:
-    HeadlessTrayIcon(HeadlessPlatform& platform, HeadlessWindow& owner);
-    ~HeadlessTrayIcon() override;
-    void Add(const ui::TrayIconData& data) override;
-    void Delete() override;
-    bool Present() const override { return present_; }
-
-    const std::string& Tip() const { return tip_; }
-    HeadlessWindow& Owner() const { return owner_; }
-
-  private:
-    HeadlessPlatform& platform_;
-    HeadlessWindow& owner_;
-    bool present_ = false;
-    std::string tip_;
 };
 
 struct RecordedBox {
