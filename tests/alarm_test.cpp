@@ -161,10 +161,11 @@ TEST(AlarmTick, LateEarlyAndMovedClockTicks) {
         {"set forward an hour across it", {{-1, {}}, {3600, {}, ring}}},
         {"set forward onto it: rung, not reported", {{-120, {}}, {0, ring, ring0959}}},
         {"set forward across both", {{-61, {}}, {1, {}, {"九時五十九分", "十時"}}}},
-        {"set back one second", {{0, ring}, {-1, {}}, {0, ring}}},
-        {"set back a minute", {{0, ring}, {1, {}}, {-59, {}}, {-58, {}}, {0, ring}}},
-        {"set back into the due second", {{0, ring}, {30, {}}, {0, ring}}},
-        {"set back, then late", {{5, {}}, {-3, {}}, {2, ring}}},
+        {"set back one second: not rung twice", {{0, ring}, {-1, {}}, {0, {}}, {1, {}}}},
+        {"set back 60 s", {{0, ring}, {1, {}}, {-59, {}}, {-58, {}}, {0, {}}, {2, {}}}},
+        {"set back into the due second", {{0, ring}, {30, {}}, {0, {}}}},
+        {"set back: seconds up to the latest count as examined", {{5, {}}, {-3, {}}, {2, {}}}},
+        {"set back 61 s: examined again from there", {{30, {}}, {-31, {}}, {0, ring}}},
         {"set back a day, then forward again", {{0, ring}, {-86400, {}}, {0, ring, ring0959}}},
     };
     ScheduleTables tables;

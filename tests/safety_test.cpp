@@ -263,11 +263,12 @@ TEST_F(Dialogs, SetRefusesADayTheMonthDoesNotHave) {
 // --- the current minute
 // ---------------------------------------------------------------------------
 
-// An entry for 09:01 added just before it, or in its first second after the tick examined
-// that second, rings exactly once.
+// An entry for 09:01 added just before it, in its first second after the tick examined that
+// second, or after a time sync stepped the clock back from 09:01:03 to 09:00:58, rings exactly
+// once.
 TEST_F(Dialogs, AnEntryForTheCurrentMinuteRingsOnce) {
     for (const bool date : {true, false}) {
-        for (const int ms : {-300, 400}) {
+        for (const int ms : {-300, 400, -2000}) {
             SCOPED_TRACE(testing::Message() << (date ? "date " : "weekday ") << ms << " ms");
             support::RunningApp app(kNow);
             app.Start("");
@@ -279,6 +280,10 @@ TEST_F(Dialogs, AnEntryForTheCurrentMinuteRingsOnce) {
             w.PickEntry(date ? "CmbMin" : "CmbYbMin", 1);
             w.PickEntry(date ? "CmbHr" : "CmbYbHr", 9);
             const LocalMilliseconds at{At(2027, 3, 10, 9, 1).time_since_epoch() + milliseconds(ms)};
+            if (ms == -2000) {
+                app.platform.Advance(at + milliseconds(5000) - app.platform.Now());
+                app.platform.SetNow(At(2027, 3, 10, 9, 0, 58));
+            }
             app.platform.Advance(at - app.platform.Now());
             w.PressButton("Cb_set");
             ASSERT_EQ(app.platform.boxes.size(), 1u);

@@ -10,7 +10,8 @@ namespace {
 
 using std::chrono::seconds;
 
-// The longest gap a late tick still makes up for.
+// The longest gap a late tick still makes up for, and the longest set-back after which the
+// seconds already examined are not examined again.
 constexpr seconds kCatchUp{60};
 // How far back a longer gap is reported.
 constexpr seconds kMissedWithin = std::chrono::hours{24};
@@ -76,8 +77,8 @@ std::vector<MissedAlarm> DueBetween(const ScheduleTables& tables, std::chrono::l
 Ticked AlarmTick::Tick(const ScheduleTables& tables, std::chrono::local_seconds now) {
     Ticked found;
     std::chrono::local_seconds from = now;
-    if (last_ && now == *last_) {
-        return found;
+    if (last_ && now <= *last_ && *last_ - now <= kCatchUp) {
+        return found;  // examined already: the same second, or a time sync stepped back
     }
     if (last_ && now > *last_) {
         if (now - *last_ <= kCatchUp) {

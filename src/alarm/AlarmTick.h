@@ -1,6 +1,7 @@
 #pragma once
 // Which schedules ring, and when the next tick should come. Pure functions of the tables and
 // the clock readings, so they can be tested and simulated without windows.
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -35,21 +36,28 @@ struct Ticked {
     std::vector<MissedAlarm> missed;
 };
 
-// The one-second tick with a memory of the last second it examined, so that a late tick does
+// The one-second tick with a memory of the latest second it examined, so that a late tick does
 // not miss a second and an early one does not ring twice. A tick 1 to 60 seconds after the
 // last one examines every second in between; the same second again examines nothing; the first
-// tick and a clock set back examine the current second only. A tick more than 60 seconds after
+// tick examines the current second only. A clock set back by 60 seconds or less (a time sync)
+// examines nothing until it passes the latest second examined again, so nothing rings twice; a
+// clock set back further (the user, a time zone) examines from the new time on. A tick more
+// than 60 seconds after
 // the last (sleep, hibernation, the clock set forward) rings what is due at the current second
 // and reports as missed what fell due in between, at most the last 24 hours of it: so a weekday
 // entry is reported at most once, however long the computer slept.
 class AlarmTick {
   public:
     Ticked Tick(const ScheduleTables& tables, std::chrono::local_seconds now);
-    // True when `second` is the last second examined: an entry added for it now would not ring.
-    bool JustExamined(std::chrono::local_seconds second) const { return last_ == second; }
+    // True when an entry added at `now` for `second` would not ring: the tick has examined that
+    // second already. It is the latest second examined, or, while the clock stands a little
+    // behind that one after a set-back, any second from now up to it.
+    bool PassedOver(std::chrono::local_seconds second, std::chrono::local_seconds now) const {
+        return last_ && second <= *last_ && second >= std::min(now, *last_);
+    }
 
   private:
-    std::optional<std::chrono::local_seconds> last_;
+    std::optional<std::chrono::local_seconds> last_;  // the latest second examined
 };
 
 // How long to wait for the next tick so that it falls just after the next whole second.

@@ -159,7 +159,7 @@ void MainForm::ReportMissedAlarms(const std::vector<MissedAlarm>& missed) {
 }
 
 void MainForm::RingIfPassedOver(const std::string& name, std::chrono::local_seconds due) {
-    if (tick_.JustExamined(due)) {
+    if (tick_.PassedOver(due, platform_.clock().Now())) {
         RingAlarm(name);
     }
 }
