@@ -11,6 +11,11 @@ namespace pelmora::ui {
 
 class DeferredWork {
   public:
+    // Each item runs as an event of its own through `runEvent` (Platform::RunEvent), so that one
+    // that throws neither stops the others nor unwinds into the message loop.
+    explicit DeferredWork(std::function<void(const std::function<void()>&)> runEvent)
+        : runEvent_(std::move(runEvent)) {}
+
     void Add(std::function<void()> work) { queue_.push_back(std::move(work)); }
 
     // Runs the queue, including work added meanwhile, unless an event is still under way (it
@@ -19,7 +24,7 @@ class DeferredWork {
         while (depth_ == 0 && !queue_.empty()) {
             std::function<void()> work = std::move(queue_.front());
             queue_.pop_front();
-            work();
+            runEvent_(work);
         }
     }
 
@@ -39,6 +44,7 @@ class DeferredWork {
     };
 
   private:
+    std::function<void(const std::function<void()>&)> runEvent_;
     std::deque<std::function<void()>> queue_;
     int depth_ = 0;
 };

@@ -86,6 +86,9 @@ struct WindowSpec {
     // escapeCloses, acts as the close box; otherwise nothing.
     std::string escapeButton;
     bool escapeCloses = false;
+    // False: the close box, Alt+F4 and the system menu's Close do nothing (a hidden window that
+    // becomes the active one while its tray menu is open).
+    bool userCanClose = true;
 };
 
 // The layout's control of that name, or nullptr.
@@ -166,9 +169,12 @@ class Timer {
   public:
     virtual ~Timer() = default;
     virtual int Interval() const = 0;  // milliseconds
-    virtual void SetInterval(int ms) = 0;
+    // False when the window system refused the new interval: a running timer then runs on as it
+    // was, never stopped (it is replaced in place, not killed and made anew).
+    virtual bool SetInterval(int ms) = 0;
     virtual bool Enabled() const = 0;
-    // Enabling a running timer starts its interval again.
+    // Enabling a running timer starts its interval again. A timer the window system refuses to
+    // start stays as it was: Enabled() tells.
     virtual void SetEnabled(bool enabled) = 0;
     std::function<void()> Tick;
 };
@@ -200,8 +206,12 @@ class Window {
     // A timer that belongs to this window and dies with it.
     virtual Timer& AddTimer(std::string_view name, int intervalMs, bool enabled) = 0;
 
-    // Runs when the user presses the close box, before the window closes.
+    // Runs when the user presses the close box (or Alt+F4, or the system menu's Close), before
+    // the window closes.
     std::function<void()> CloseBox;
+    // Runs when another program asks the window to close (Win32: WM_CLOSE, which taskkill without
+    // /F posts; the user's close box comes as SC_CLOSE instead). Not set: as the close box.
+    std::function<void()> CloseRequest;
     // Runs when the window closes, whether by its close box or by Close(), before it is
     // destroyed.
     std::function<void()> Unload;
@@ -210,6 +220,10 @@ class Window {
     // message box or a menu of the program is open. (Win32: a registered window message posted
     // to the window, Win32Platform::kExitRequestMessage.)
     std::function<void()> ExitRequest;
+    // Runs when the session ends (shutdown, sign-out) or the Restart Manager closes the program:
+    // the process may be ended as soon as it returns, so whatever must be kept is saved inside it.
+    // It also arrives while a message box or a menu of the program is open.
+    std::function<void()> EndSession;
 
   protected:
     // The control of that name, or nullptr.
@@ -258,15 +272,21 @@ struct TrayIconData {
     std::string tip;
 };
 
-// The program's icon in the notification area. It reports to the window it was made for, and
-// the platform keeps it in the tray while it is there, also across a restart of the task bar.
+// The program's icon in the notification area. It reports to the window it was made for. From
+// Add to Delete the icon is wanted in the tray; the shell may not take it (a task bar not ready
+// yet at a busy logon), and a new task bar (Explorer restarted) has none of the old icons: the
+// platform tries again at once when the task bar is created, the program by TryAgain.
 class TrayIcon {
   public:
     virtual ~TrayIcon() = default;
     // Puts the icon, with the window's icon picture and this tip, into the tray.
     virtual void Add(const TrayIconData& data) = 0;
+    // A wanted icon that is not in the tray: tries again to put it there (the shell may take
+    // seconds to answer). Otherwise nothing.
+    virtual void TryAgain() = 0;
     // Takes it out again; nothing happens when it is not there.
     virtual void Delete() = 0;
+    // In the tray, as far as the shell has said.
     virtual bool Present() const = 0;
     // The user did something with the mouse on the icon.
     std::function<void(TrayMouse)> MouseEvent;
@@ -275,7 +295,7 @@ class TrayIcon {
 // Platform services ----------------------------------------------------------------------
 
 enum class Buttons { Ok, YesNo };  // Yes is the default button of YesNo
-enum class Icon { None, Information };
+enum class Icon { None, Information, Error };
 enum class Answer { Ok, Yes, No };
 
 // The title of a message box that has none of its own.
@@ -312,6 +332,23 @@ class Platform {
 
     // Runs `work` after the event being handled now has finished.
     virtual void Defer(std::function<void()> work) = 0;
+
+    // Every event the backends dispatch (a window's message, a timer, each deferred item) and the
+    // start-up run through this when it is set, so that the program can take back what an event
+    // that threw had done, and tell the user.
+    std::function<void(const std::function<void()>& event)> eventGuard;
+    // Runs one event through eventGuard. Whatever still escapes ends here: an exception never
+    // unwinds through the window system's frames (on 32-bit Windows it cannot).
+    void RunEvent(const std::function<void()>& event) noexcept {
+        try {
+            if (eventGuard) {
+                eventGuard(event);
+            } else {
+                event();
+            }
+        } catch (...) {
+        }
+    }
 };
 
 // Base of every form: it owns its window, created from the form's layout.

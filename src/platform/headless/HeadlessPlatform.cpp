@@ -36,10 +36,12 @@ ui::Answer HeadlessPlatform::MsgBox(std::string_view text, std::string_view titl
     boxes.push_back(box);
     if (answerBox) {
         // Task-modal: while the box is open the user cannot reach the program's windows.
-        ++boxDepth_;
-        const ui::Answer answer = answerBox(box);
-        --boxDepth_;
-        return answer;
+        struct Open {
+            int& depth;
+            explicit Open(int& d) : depth(++d) {}
+            ~Open() { --depth; }  // also when the script throws, as a failing box would
+        } open(boxDepth_);
+        return answerBox(box);
     }
     return buttons == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::Ok;
 }

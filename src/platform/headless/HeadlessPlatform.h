@@ -75,10 +75,9 @@ class HeadlessPlatform final : public ui::Platform {
 
     // Handles one event: what it defers runs when the outermost event is over, as a message
     // loop would run it, never inside a message box that the handler opened.
-    template <typename F>
-    void Dispatch(F&& handle) {
+    void Dispatch(const std::function<void()>& handle) {
         const ui::DeferredWork::EventScope event(deferred_);
-        handle();
+        RunEvent(handle);
     }
 
     // The tray icon the program made (nullptr: none, or it is gone with its window).
@@ -88,6 +87,10 @@ class HeadlessPlatform final : public ui::Platform {
     void MouseOnTray(ui::TrayMouse event);
     // Explorer restarted: the platform puts the icons that were in the tray back.
     void RestartTaskbar();
+    // How many of the next attempts to put the icon into the tray the shell refuses.
+    int trayRefusals = 0;
+    // How many of the next timer starts and re-arms the window system refuses.
+    int refusedTimerSets = 0;
 
     // Live windows, newest last; nullptr when there is none of that name.
     HeadlessWindow* Find(std::string_view name) const;
@@ -121,7 +124,7 @@ class HeadlessPlatform final : public ui::Platform {
     LoggingFiles files_{disk_, log};
     std::vector<HeadlessWindow*> windows_;
     std::vector<class HeadlessTimer*> timers_;
-    ui::DeferredWork deferred_;
+    ui::DeferredWork deferred_{[this](const std::function<void()>& work) { RunEvent(work); }};
     HeadlessTrayIcon* tray_ = nullptr;
     unsigned long long timerSequence_ = 0;
     bool ended_ = false;

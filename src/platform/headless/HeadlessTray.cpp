@@ -17,14 +17,27 @@ HeadlessTrayIcon::~HeadlessTrayIcon() {
 }
 
 void HeadlessTrayIcon::Add(const ui::TrayIconData& data) {
-    present_ = true;
+    wanted_ = true;
     tip_ = data.tip;
+    TryAgain();
+}
+
+void HeadlessTrayIcon::TryAgain() {
+    if (!wanted_ || present_) {
+        return;
+    }
+    if (platform_.trayRefusals > 0) {
+        --platform_.trayRefusals;
+        platform_.log.push_back("tray refused");
+        return;
+    }
+    present_ = true;
     platform_.log.push_back("tray add");
 }
 
 void HeadlessTrayIcon::Delete() {
-    if (present_) {
-        present_ = false;
+    if (wanted_) {
+        wanted_ = present_ = false;
         platform_.log.push_back("tray delete");
     }
 }
@@ -43,8 +56,9 @@ void HeadlessPlatform::MouseOnTray(ui::TrayMouse event) {
 
 void HeadlessPlatform::RestartTaskbar() {
     Dispatch([&] {
-        if (tray_ && tray_->Present() && !tray_->Owner().Closed()) {
-            log.push_back("tray add");
+        if (tray_ && !tray_->Owner().Closed()) {
+            tray_->present_ = false;  // the new task bar has none of the old icons
+            tray_->TryAgain();
         }
     });
 }

@@ -15,6 +15,7 @@ class HeadlessTrayIcon final : public ui::TrayIcon {
     HeadlessTrayIcon(HeadlessPlatform& platform, HeadlessWindow& owner);
     ~HeadlessTrayIcon() override;
     void Add(const ui::TrayIconData& data) override;
+    void TryAgain() override;
     void Delete() override;
     bool Present() const override { return present_; }
 
@@ -22,8 +23,11 @@ class HeadlessTrayIcon final : public ui::TrayIcon {
     HeadlessWindow& Owner() const { return owner_; }
 
   private:
+    friend class HeadlessPlatform;  // a restarted task bar forgets the icon
+
     HeadlessPlatform& platform_;
     HeadlessWindow& owner_;
+    bool wanted_ = false;
     bool present_ = false;
     std::string tip_;
 };

@@ -199,22 +199,38 @@ void HeadlessWindow::Type(std::string_view control, std::string_view text) {
     platform_.Dispatch([&] { UserTypes(*c, *ui::FindControlSpec(spec_, control), text); });
 }
 
-void HeadlessWindow::RequestExit() {
+void HeadlessWindow::Receive(const std::function<void()>& handler) {
     platform_.Dispatch([&] {
-        if (!closed_ && ExitRequest) {
-            ExitRequest();
+        if (!closed_ && handler) {
+            handler();
         }
     });
 }
 
+void HeadlessWindow::RequestExit() {
+    Receive(ExitRequest);
+}
+
+void HeadlessWindow::RequestClose() {
+    Receive(CloseRequest ? CloseRequest : [this] { CloseByUser(); });
+}
+
+void HeadlessWindow::SessionEnds() {
+    Receive(EndSession);
+}
+
 void HeadlessWindow::PressCloseBox() {
     UserCanReach();
-    platform_.Dispatch([&] {
-        if (CloseBox) {
-            CloseBox();
-        }
-        Close();
-    });
+    if (spec_.userCanClose) {
+        platform_.Dispatch([&] { CloseByUser(); });
+    }
+}
+
+void HeadlessWindow::CloseByUser() {
+    if (CloseBox) {
+        CloseBox();
+    }
+    Close();
 }
 
 // HeadlessTimer -----------------------------------------------------------------------------
@@ -229,14 +245,18 @@ HeadlessTimer::~HeadlessTimer() {
     std::erase(platform_.timers_, this);
 }
 
-void HeadlessTimer::SetInterval(int ms) {
+bool HeadlessTimer::SetInterval(int ms) {
+    if (enabled_ && !Arm(ms)) {
+        return false;
+    }
     interval_ = ms;
-    Restart();
+    return true;
 }
 
 void HeadlessTimer::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Restart();
+    if (!enabled || Arm(interval_)) {
+        enabled_ = enabled;
+    }
 }
 
 void HeadlessTimer::Fire() {
@@ -246,8 +266,14 @@ void HeadlessTimer::Fire() {
     }
 }
 
-void HeadlessTimer::Restart() {
-    due_ = platform_.now_ + std::chrono::milliseconds(interval_);
+bool HeadlessTimer::Arm(int ms) {
+    if (platform_.refusedTimerSets > 0) {
+        --platform_.refusedTimerSets;
+        platform_.log.push_back("timer refused");
+        return false;
+    }
+    due_ = platform_.now_ + std::chrono::milliseconds(ms);
+    return true;
 }
 
 }  // namespace pelmora::headless

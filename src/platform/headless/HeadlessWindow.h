@@ -40,10 +40,14 @@ class HeadlessWindow final : public ui::Window {
     // the tab stops, Enter and Space press a focused button, Esc does the window's escape.
     enum class Key { Tab, ShiftTab, Enter, Space, Escape };
     void PressKey(Key key);
-    // Another program asks the program to end (the setup's request): runs ExitRequest as an
-    // event. Not the user's input: it also arrives while a message box or menu is open. A closed
-    // window ignores it.
+    // What other programs and Windows send, each as an event. Not the user's input: they also
+    // arrive while a message box or menu is open. A closed window ignores them.
+    // The setup's request to end: ExitRequest.
     void RequestExit();
+    // A request to close, as taskkill without /F sends it: CloseRequest, else as the close box.
+    void RequestClose();
+    // The session ends (shutdown, sign-out): EndSession.
+    void SessionEnds();
     // The name of the control that has the focus in this window ("" none).
     std::string Focused() const;
 
@@ -61,6 +65,8 @@ class HeadlessWindow final : public ui::Window {
 
   private:
     void UserCanReach() const;
+    void Receive(const std::function<void()>& handler);
+    void CloseByUser();
     // Presses a button without moving the focus, as a key does.
     void Click(std::string_view button);
     bool CanTakeFocus(const ui::ControlSpec& c);
@@ -88,7 +94,7 @@ class HeadlessTimer final : public ui::Timer {
     ~HeadlessTimer() override;
 
     int Interval() const override { return interval_; }
-    void SetInterval(int ms) override;
+    bool SetInterval(int ms) override;
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override;
 
@@ -100,7 +106,8 @@ class HeadlessTimer final : public ui::Timer {
     void Fire();
 
   private:
-    void Restart();
+    // Starts the interval again from now; false when the platform refuses (refusedTimerSets).
+    bool Arm(int ms);
 
     HeadlessPlatform& platform_;
     int interval_;

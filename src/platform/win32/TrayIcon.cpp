@@ -55,14 +55,22 @@ void Win32TrayIcon::Add(const ui::TrayIconData& data) {
         return;
     }
     record_ = NotifyIconRecord(owner_->hwnd(), icon_, data.tip);
-    Shell_NotifyIconA(NIM_ADD, &record_);  // a failure is not noticed: the program runs on
-    present_ = true;
+    wanted_ = true;
+    present_ = Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
+}
+
+void Win32TrayIcon::TryAgain() {
+    if (wanted_ && !present_ && owner_) {
+        present_ = Shell_NotifyIconA(NIM_MODIFY, &record_) != FALSE ||
+                   Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
+    }
 }
 
 void Win32TrayIcon::Delete() {
-    if (present_) {
+    // Also when the shell said no: an add that timed out may have gone through.
+    if (wanted_) {
         Shell_NotifyIconA(NIM_DELETE, &record_);
-        present_ = false;
+        wanted_ = present_ = false;
     }
 }
 
@@ -73,10 +81,8 @@ void Win32TrayIcon::Notified(int message) {
 }
 
 void Win32TrayIcon::TaskbarCreated() {
-    // A new task bar has none of the old icons.
-    if (present_) {
-        Shell_NotifyIconA(NIM_ADD, &record_);
-    }
+    present_ = false;  // a new task bar has none of the old icons
+    TryAgain();
 }
 
 }  // namespace pelmora::win32

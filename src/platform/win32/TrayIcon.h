@@ -1,7 +1,8 @@
 #pragma once
 // The notification-area icon: the NOTIFYICONDATAA record of the first shell versions, added and
 // deleted with Shell_NotifyIconA, its notifications delivered to the owner window as mouse
-// moves, and added again when Explorer restarts.
+// moves. The shell may refuse it or time out while the task bar is not ready (a busy logon);
+// the icon is then tried again, by the program's TryAgain and when a task bar is created.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -31,6 +32,8 @@ class Win32TrayIcon final : public ui::TrayIcon {
     Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
 
     void Add(const ui::TrayIconData& data) override;
+    // An add that timed out may have gone through after all: modify first, then add.
+    void TryAgain() override;
     void Delete() override;
     bool Present() const override { return present_; }
 
@@ -43,6 +46,7 @@ class Win32TrayIcon final : public ui::TrayIcon {
     Win32Window* owner_;
     HICON icon_;
     NOTIFYICONDATAA record_{};
+    bool wanted_ = false;
     bool present_ = false;
 };
 

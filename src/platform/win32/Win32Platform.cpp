@@ -70,6 +70,8 @@ ui::Answer Win32Platform::MsgBox(std::string_view text, std::string_view title, 
     type |= buttons == ui::Buttons::YesNo ? MB_YESNO : MB_OK;
     if (icon == ui::Icon::Information) {
         type |= MB_ICONINFORMATION;
+    } else if (icon == ui::Icon::Error) {
+        type |= MB_ICONERROR;
     }
     const std::wstring wideTitle = Widen(title.empty() ? ui::ApplicationTitle : title);
     switch (::MessageBoxW(nullptr, Widen(text).c_str(), wideTitle.c_str(), type)) {

@@ -61,7 +61,7 @@ class Win32Platform final : public ui::Platform {
     WindowHandle deferWindow_;
     KernelHandle instanceMutex_;
     int liveForms_ = 0;
-    ui::DeferredWork deferred_;
+    ui::DeferredWork deferred_{[this](const std::function<void()>& work) { RunEvent(work); }};
     bool deferPosted_ = false;
     SystemClock clock_;
     DiskFiles files_;

@@ -26,19 +26,20 @@ class Win32Timer final : public ui::Timer {
     }
     ~Win32Timer() override { Stop(); }
     int Interval() const override { return interval_; }
-    void SetInterval(int ms) override {
-        interval_ = ms;
-        if (enabled_) {
-            Start();
+    bool SetInterval(int ms) override {
+        if (enabled_ && !Arm(ms)) {
+            return false;
         }
+        interval_ = ms;
+        return true;
     }
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override {
-        enabled_ = enabled;
-        if (enabled_) {
-            Start();  // SetTimer on a running timer starts its interval again
-        } else {
+        if (!enabled) {
             Stop();
+            enabled_ = false;
+        } else if (Arm(interval_)) {
+            enabled_ = true;
         }
     }
     void Fire() {
@@ -53,12 +54,10 @@ class Win32Timer final : public ui::Timer {
     }
 
   private:
-    void Start() {
-        if (owner_ && interval_ > 0) {
-            SetTimer(owner_, id_, static_cast<UINT>(interval_), nullptr);
-        } else {
-            Stop();
-        }
+    // SetTimer on a running timer replaces it in place and starts its interval again; when it
+    // fails (the desktop heap exhausted) the running one goes on as it was.
+    bool Arm(int ms) {
+        return owner_ && ms > 0 && SetTimer(owner_, id_, static_cast<UINT>(ms), nullptr) != 0;
     }
     void Stop() {
         if (owner_) {
@@ -247,8 +246,18 @@ void Win32Window::Escape() {
             button->Notify(BN_CLICKED);
         }
     } else if (spec_.escapeCloses) {
-        SendMessageW(hwnd(), WM_CLOSE, 0, 0);
+        CloseByUser();
     }
+}
+
+void Win32Window::CloseByUser() {
+    if (!spec_.userCanClose) {
+        return;
+    }
+    if (CloseBox) {
+        CloseBox();
+    }
+    Close();
 }
 
 void Win32Window::Enter() {
@@ -297,13 +306,47 @@ LRESULT Win32Window::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     // Work deferred by a handler runs when the outermost event is over, not when a message box
     // or menu inside that handler dispatches further events.
     const ui::DeferredWork::EventScope event(platform_.Deferred());
-    if (msg == platform_.TaskbarCreatedMessage() && msg != 0) {
+    switch (msg) {
+        case WM_QUERYENDSESSION:
+            return TRUE;  // EndSession keeps what must be kept
+        case WM_CTLCOLORLISTBOX: {
+            const ControlBase* control = ControlBase::Of(reinterpret_cast<HWND>(lp));
+            if (control && control->layout().buttonFaceBackground) {
+                SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            return DefWindowProcW(hwnd, msg, wp, lp);
+        }
+        case WM_COMMAND:
+        case WM_ACTIVATE:
+        case WM_SETFOCUS:
+        case WM_TIMER:
+        case WM_MOUSEMOVE:
+        case WM_CLOSE:
+        case WM_SYSCOMMAND:
+        case WM_ENDSESSION:
+        case WM_DPICHANGED:
+            break;
+        default:
+            if (msg == 0 || (msg != platform_.TaskbarCreatedMessage() &&
+                             msg != platform_.ExitRequestMessage())) {
+                return DefWindowProcW(hwnd, msg, wp, lp);
+            }
+    }
+    // The messages that run the program's handlers, each one event: an exception stops here.
+    std::optional<LRESULT> result = 0;
+    platform_.RunEvent([&] { result = Respond(msg, wp, lp); });
+    return result ? *result : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+std::optional<LRESULT> Win32Window::Respond(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == platform_.TaskbarCreatedMessage()) {
         if (trayIcon_) {
             trayIcon_->TaskbarCreated();
         }
         return 0;
     }
-    if (msg == platform_.ExitRequestMessage() && msg != 0) {
+    if (msg == platform_.ExitRequestMessage()) {
         if (ExitRequest) {
             ExitRequest();
         }
@@ -344,32 +387,37 @@ LRESULT Win32Window::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 trayIcon_->Notified(GET_X_LPARAM(lp));
             }
             return 0;
-        case WM_CLOSE:
-            if (CloseBox) {
-                CloseBox();
+        case WM_SYSCOMMAND:
+            // The close box, Alt+F4 and the system menu's Close.
+            if ((wp & 0xFFF0) != SC_CLOSE) {
+                return std::nullopt;
             }
-            Close();
+            CloseByUser();
             return 0;
-        case WM_CTLCOLORLISTBOX: {
-            const ControlBase* control = ControlBase::Of(reinterpret_cast<HWND>(lp));
-            if (control && control->layout().buttonFaceBackground) {
-                SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_CLOSE:
+            // Another program's request (taskkill without /F posts one).
+            if (CloseRequest) {
+                CloseRequest();
+            } else {
+                CloseByUser();
             }
-            break;
-        }
+            return 0;
+        case WM_ENDSESSION:
+            if (wp && EndSession) {
+                EndSession();
+            }
+            return 0;
         case WM_DPICHANGED: {
             const auto* suggested = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
             Layout(HIWORD(wp));
             return 0;
         }
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace pelmora::win32

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui.h"
@@ -44,6 +45,11 @@ class Win32Window final : public ui::Window {
 
   private:
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // A message that runs the program's handlers; nothing: the system's default handling.
+    std::optional<LRESULT> Respond(UINT msg, WPARAM wp, LPARAM lp);
+    // The close box, Alt+F4, the system menu's Close and Esc where it closes: the layout says
+    // whether they close the window.
+    void CloseByUser();
     void CreateControls();
     void Layout(UINT dpi);
     // The keyboard: the control that had the focus gets it back, or the first tab stop; a
