@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -315,18 +316,18 @@ TEST_F(AlarmWindow, UnderstoodHidesAtOnceAndTheNextAlarmShowsItAgain) {
     EXPECT_EQ(Shown(), "二回目");
 }
 
-TEST_F(AlarmWindow, SecondAlarmWithinFifteenSecondsKeepsItUpFifteenSecondsMore) {
+TEST_F(AlarmWindow, AnAlarmDueWhileAnotherIsShownWaitsForItsFifteenSeconds) {
     Start("最初,EVD,9,1\r\n次,EVD,9,2\r\n");
-    const auto first = NextRingFrom(Today(9, 0, 59));
-    ASSERT_TRUE(first);
-    // Nine seconds on, the clock is set to just before the next entry: it rings a second later.
+    ASSERT_TRUE(NextRingFrom(Today(9, 0, 59)));
+    // Nine seconds on, the clock is set to just before the next entry: due a second later, it
+    // waits without a sound until the first one's 15 seconds are over, at 09:02:05.
     platform.Advance(milliseconds{9000});
     platform.SetNow(At(2027, 3, 10, 9, 1, 59));
-    const auto second = NextRingFrom(platform.Now());
-    ASSERT_TRUE(second);
+    const auto second = NextRingFrom(Today(9, 2, 4));
+    EXPECT_EQ(second, Today(9, 2, 5));
     EXPECT_EQ(Shown(), "次");
 
-    platform.Advance(milliseconds{14999});  // well past 15 s after the first
+    platform.Advance(milliseconds{14999});
     EXPECT_TRUE(Alarm().Visible());
     platform.Advance(milliseconds{1});
     EXPECT_FALSE(Alarm().Visible());
@@ -350,7 +351,7 @@ TEST_F(AlarmWindow, ClosedByItsCloseBoxItComesBackAtTheNextAlarm) {
     EXPECT_FALSE(Alarm().Visible());
 }
 
-TEST_F(AlarmWindow, TicksGoOnWhileAMessageBoxIsOpen) {
+TEST_F(AlarmWindow, TicksRingFromTheWholeFileWhileItsBoxesAreOpen) {
     bool shownDuringBox = false;
     bool hiddenDuringBox = false;
     platform.answerBox = [&](const headless::RecordedBox&) {
@@ -360,8 +361,8 @@ TEST_F(AlarmWindow, TicksGoOnWhileAMessageBoxIsOpen) {
         hiddenDuringBox = !Alarm().Visible();
         return ui::Answer::Ok;
     };
-    // The entry stands before the dropped line, so it is in the table while the box is open.
-    Start("朝礼,EVD,9,1\r\n過去の予定,2020,1,1,9,0\r\n");
+    // The whole file is read before the box opens: the entry after the dropped line rings.
+    Start("過去の予定,2020,1,1,9,0\r\n朝礼,EVD,9,1\r\n");
 
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(Sounds(), 1);
@@ -369,17 +370,50 @@ TEST_F(AlarmWindow, TicksGoOnWhileAMessageBoxIsOpen) {
     EXPECT_TRUE(hiddenDuringBox);
 }
 
-TEST_F(AlarmWindow, DateAndWeekdayEntryInOneMinuteLeaveTheWeekdayName) {
-    Start("曜日の予定,WED,9,1\r\n日付の予定,2027,3,10,9,1\r\n");
-    platform.Advance(Today(9, 0, 59) - platform.Now());
-    const std::size_t mark = platform.log.size();
-    ASSERT_TRUE(NextRingFrom(platform.Now()));
-    platform.Advance(milliseconds{100});
+// A file that fails to read rings nothing under its boxes: its tables are not the file's.
+TEST_F(AlarmWindow, NothingRingsUnderTheBoxesOfAFailedRead) {
+    platform.answerBox = [&](const headless::RecordedBox&) {
+        platform.Advance(milliseconds{61500});
+        return ui::Answer::Ok;
+    };
+    Start("過去の予定,2020,1,1,9,0\r\n朝礼,EVD,9,1\r\n十一,1,2,3,4,5,6,7,8,9,10\r\n");
+    ASSERT_EQ(platform.boxes.size(), 2u);
+    EXPECT_EQ(platform.boxes[1].title, "ディスク読込みエラー");
+    EXPECT_EQ(Sounds(), 0);
+}
 
-    EXPECT_EQ(LogFrom(mark),
-              (Names{"sound C:/Pelmora/SOUND.wav", "topmost FrmAlart", "show FrmAlart",
-                     "sound C:/Pelmora/SOUND.wav", "topmost FrmAlart", "show FrmAlart"}));
-    EXPECT_EQ(Shown(), "曜日の予定");
+// A refused re-arm (the desktop heap exhausted) leaves the running timer as it was.
+TEST_F(AlarmWindow, RefusedReArmsKeepTheTickGoing) {
+    Start("朝礼,EVD,9,1\r\n");
+    platform.Advance(milliseconds{30'000});
+    platform.refusedTimerSets = 20;
+    const auto ring = NextRingFrom(Today(9, 0, 59));
+    ASSERT_TRUE(ring);
+    EXPECT_LT(*ring - Today(9, 1, 0), milliseconds{1000});
+    EXPECT_EQ(platform.refusedTimerSets, 0);  // each tick tried again
+}
+
+// The alarms of one tick take turns, in its order (date entries, then weekday entries): each
+// of "了解", Esc, the close box and the 15 seconds shows the next one with its sound.
+TEST_F(AlarmWindow, AlarmsOfOneTickTakeTurnsInTheTicksOrder) {
+    Start("曜日1,WED,9,1\r\n日付1,2027,3,10,9,1\r\n曜日2,EVD,9,1\r\n日付2,2027,3,10,9,1\r\n");
+    ASSERT_TRUE(NextRingFrom(Today(9, 0, 59)));
+    const std::function<void()> done[] = {
+        [&] { Alarm().PressButton("Command1"); },
+        [&] { Alarm().PressKey(HeadlessWindow::Key::Escape); },
+        [&] { Alarm().PressCloseBox(); },
+        [&] { platform.Advance(milliseconds{10'000}); },
+    };
+    const Names names = {"日付1", "日付2", "曜日1", "曜日2"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Shown(), names[i]);
+        EXPECT_EQ(Sounds(), i + 1);
+        EXPECT_TRUE(Alarm().Visible() && Alarm().Topmost());
+        platform.Advance(milliseconds{5000});
+        done[i]();
+    }
+    EXPECT_FALSE(Alarm().Visible());
+    EXPECT_EQ(Sounds(), 4);
 }
 
 }  // namespace

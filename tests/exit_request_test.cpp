@@ -212,21 +212,46 @@ const Moment kMoments[] = {
      false, true},
 };
 
+// The setup's request and a close request (taskkill without /F) alike; the end of the session
+// too, but without waiting for the splash (the log differs there) and without a box.
 TEST(ExitRequest, DoesWhatTheMenusExitDoesWhereTheUserCanChooseItAndNothingElsewhere) {
-    for (const Moment& m : kMoments) {
-        SCOPED_TRACE(m.name);
-        RunningApp requested(kStart);
-        m.run(requested, [&] { RequestExit(requested); });
-        RunningApp reference(kStart);
-        if (m.likeTheMenu) {
-            m.run(reference, [&] { MenuExit(reference); });
-        } else {
-            m.run(reference, [] {});
+    const std::pair<const char*, void (HeadlessWindow::*)()> requests[] = {
+        {"exit request", &HeadlessWindow::RequestExit},
+        {"close request", &HeadlessWindow::RequestClose},
+        {"session end", &HeadlessWindow::SessionEnds}};
+    for (const auto& [what, request] : requests) {
+        for (const Moment& m : kMoments) {
+            SCOPED_TRACE(testing::Message() << what << ", " << m.name);
+            RunningApp requested(kStart);
+            m.run(requested,
+                  [&] { (static_cast<HeadlessWindow&>(requested.main.window()).*request)(); });
+            RunningApp reference(kStart);
+            if (m.likeTheMenu) {
+                m.run(reference, [&] { MenuExit(reference); });
+            } else {
+                m.run(reference, [] {});
+            }
+            Outcome outcome = OutcomeOf(requested);
+            Outcome expected = OutcomeOf(reference);
+            if (request == &HeadlessWindow::SessionEnds) {
+                outcome.log.clear();
+                expected.log.clear();
+            }
+            EXPECT_EQ(outcome, expected);
+            EXPECT_EQ(outcome.ended, m.ends);
         }
-        const Outcome outcome = OutcomeOf(requested);
-        EXPECT_EQ(outcome, OutcomeOf(reference));
-        EXPECT_EQ(outcome.ended, m.ends);
     }
+}
+
+TEST(ExitRequest, AtTheSessionsEndAFailedSaveIsSilentAndTheSplashIsNotWaitedFor) {
+    RunningApp app(kStart);
+    app.Start(kFile);
+    app.platform.Advance(milliseconds(1000));
+    app.platform.disk().failAt = [](WriteStep s) { return s == WriteStep::Replace; };
+    static_cast<HeadlessWindow&>(app.main.window()).SessionEnds();
+    EXPECT_TRUE(app.platform.Ended());
+    EXPECT_TRUE(app.platform.boxes.empty());
+    EXPECT_EQ(app.FileBytes(), Utf8ToCp932(kFile));
 }
 
 // The request at the moments the table above only compares: the effects Exit is known by.

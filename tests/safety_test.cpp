@@ -295,5 +295,35 @@ TEST_F(Dialogs, AnEntryForTheCurrentMinuteRingsOnce) {
     }
 }
 
+// --- an exception in a handler ------------------------------------------------------------------
+
+// What the event that threw had done is taken back, on disk too; one box says so, also when a
+// second event throws while it is open; the program runs on.
+TEST_F(Dialogs, AnExceptionTakesItsEventBackAndTheProgramRunsOn) {
+    HeadlessWindow& w = Open(false);
+    w.Type("TxtYobiTag", "朝会");
+    const std::string before = FileBytes();
+    platform.answerBox = [&](const headless::RecordedBox& box) {
+        if (box.title == "新規追加完了") {
+            throw std::runtime_error("CreateWindowExW failed");  // after the save
+        }
+        Menu("mnuNone");  // throws as well
+        return ui::Answer::Ok;
+    };
+    w.PressButton("Cb_set");
+    EXPECT_EQ(module.Tables.WeekdayCount(), 0);
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(Count("write Alarm_List.txt"), 2);
+    ASSERT_EQ(platform.boxes.size(), 2u);
+    EXPECT_EQ(Boxes()[1], (support::Box{"予期しないエラーが発生したため、操作を取り消しました。",
+                                        "Pelmora", ui::Buttons::Ok, ui::Icon::Error}));
+
+    platform.answerBox = nullptr;
+    w.PressButton("Cb_set");
+    EXPECT_EQ(module.Tables.WeekdayCount(), 1);
+    static_cast<HeadlessWindow&>(main.window()).RequestExit();  // the menu's flag was reset
+    EXPECT_TRUE(platform.Ended());
+}
+
 }  // namespace
 }  // namespace pelmora

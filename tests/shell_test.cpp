@@ -132,7 +132,12 @@ TEST_F(ShellStartUp, MissingFileEndsOnceTheSplashHasClosed) {
     EXPECT_EQ(platform.log.back(), "end");
 }
 
-TEST_F(ShellStartUp, BadLinesAreReportedInFileOrder) {
+TEST_F(ShellStartUp, BadLinesAreReportedInFileOrderOnceTheWholeFileIsRead) {
+    std::vector<int> weekdaysWhileOpen;
+    platform.answerBox = [&](const headless::RecordedBox&) {
+        weekdaysWhileOpen.push_back(module.Tables.WeekdayCount());
+        return ui::Answer::Ok;
+    };
     Start(
         "歯医者,2027,4,1,9,0\r\n"
         "会議　室 , mon , x , 0\r\n"
@@ -152,6 +157,7 @@ TEST_F(ShellStartUp, BadLinesAreReportedInFileOrder) {
         expected.emplace_back(text, "エラー", ui::Buttons::Ok, ui::Icon::None);
     }
     EXPECT_EQ(Boxes(), expected);
+    EXPECT_EQ(weekdaysWhileOpen, std::vector<int>(5, 1));
     EXPECT_LT(Pos("tray add"), Pos("box エラー"));
     EXPECT_EQ(module.Tables.DateCount(), 1);
     EXPECT_EQ(module.Tables.WeekdayCount(), 1);
@@ -261,6 +267,33 @@ TEST_F(ShellTray, ARestartedTaskbarGetsTheIconBackUntilExit) {
     EXPECT_FALSE(IconInTray());
     EXPECT_EQ(Count("tray add"), 2);
     EXPECT_EQ(platform.menuItemsRun, std::vector<std::string>{"mnuExit"});
+}
+
+// A task bar not ready at a busy logon: the icon is tried again every other tick, after the
+// tick's alarms, and when a task bar is created, until the shell takes it.
+TEST_F(ShellTray, AnIconTheShellRefusesIsTriedAgainUntilItIsThere) {
+    platform.trayRefusals = 1000;
+    Start("朝礼,EVD,9,1\r\n");
+    platform.Advance(milliseconds(59'500));
+    EXPECT_FALSE(IconInTray());
+    EXPECT_EQ(Count("tray refused"), 1 + 29);
+    const std::size_t mark = platform.log.size();
+    platform.Advance(milliseconds(1000));  // 09:01:00
+    EXPECT_EQ(std::vector(platform.log.begin() + long(mark), platform.log.end()),
+              (std::vector<std::string>{"sound C:/Pelmora/SOUND.wav", "topmost FrmAlart",
+                                        "show FrmAlart", "tray refused"}));
+    platform.trayRefusals = 0;
+    platform.Advance(milliseconds(2000));
+    EXPECT_TRUE(IconInTray());
+
+    platform.trayRefusals = 1;
+    platform.RestartTaskbar();
+    EXPECT_FALSE(IconInTray());
+    platform.Advance(milliseconds(2000));
+    EXPECT_TRUE(IconInTray());
+    // Alt+F4 meant for another window, while the hidden main window is the active one.
+    Main().PressCloseBox();
+    EXPECT_FALSE(platform.Ended());
 }
 
 // Splash and timers ------------------------------------------------------------------------

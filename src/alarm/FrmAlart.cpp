@@ -63,6 +63,9 @@ void FrmAlart::Timer1_Timer() {
 
 // The window is only hidden and keeps its text; the sound plays on to its end.
 void FrmAlart::CloseAlarm() {
+    if (Next && Next()) {
+        return;
+    }
     window().Hide();
     Timer1.SetEnabled(false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The alarm window: the name of the schedule that is due, topmost in the screen's top-left
 // corner, until its 15-second timer or "了解" hides it.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ class FrmAlart final : public ui::Form {
 
     ui::Label& Label1;
     ui::Timer& Timer1;
+    // Shows the alarm waiting after the one shown, if any (true), when the user or the timer is
+    // done with this one; otherwise the window hides.
+    std::function<bool()> Next;
 
   private:
     void Command1_Click();

@@ -1,5 +1,7 @@
 #include "shell/MainForm.h"
 
+#include <stdexcept>
+
 #include "alarm/MissedNotice.h"
 #include "store/ScheduleReader.h"
 
@@ -9,6 +11,18 @@ namespace {
 constexpr std::string_view kAlreadyRunningText = "このアプリケーションは、即に起動しています。";
 constexpr std::string_view kAlreadyRunningTitle = "確認";
 constexpr std::string_view kTrayTip = "Pelmora!";
+
+// Holds a flag up for the length of a scope, also when an exception leaves it.
+class Raised {
+  public:
+    explicit Raised(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Raised() { flag_ = false; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+  private:
+    bool& flag_;
+};
 
 // A window the user closed is not created again only to be hidden.
 template <typename Form>
@@ -33,7 +47,10 @@ ui::WindowSpec MainForm::Layout() {
                           .border = ui::Border::FixedDialog,
                           .centred = true,
                           .hasIcon = true,
-                          .inTaskbar = false};
+                          .inTaskbar = false,
+                          // It becomes the active window while the tray menu is open: an Alt+F4
+                          // meant for another window must not end the program.
+                          .userCanClose = false};
 }
 
 MainForm::MainForm(Module1& module, ui::Platform& platform)
@@ -57,7 +74,17 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
                  [&platform, &module, this] {
                      return std::make_unique<AddNewYobi>(platform, module.Tables, *this);
                  }),
-      frmAlart(platform, Maker<FrmAlart>(platform)),
+      frmAlart(platform,
+               [&platform, this] {
+                   auto alarm = std::make_unique<FrmAlart>(platform);
+                   alarm->Next = [this] { return ShowNextAlarm(); };
+                   // Closed by its close box, the window is made afresh for the next alarm once
+                   // this event is over.
+                   alarm->window().CloseBox = [this] {
+                       platform_.Defer([this] { ShowNextAlarm(); });
+                   };
+                   return alarm;
+               }),
       frmAllSch(platform,
                 [&platform, &module, this] {
                     return std::make_unique<FrmAllSch>(platform, module.Tables,
@@ -73,6 +100,17 @@ MainForm::MainForm(Module1& module, ui::Platform& platform)
     trayIcon_->MouseEvent = [this](ui::TrayMouse event) { Form_MouseMove(event); };
     window().Unload = [this] { Form_Unload(); };
     window().ExitRequest = [this] { Form_ExitRequest(); };
+    // taskkill without /F: as Exit, where Exit could be chosen.
+    window().CloseRequest = [this] { Form_ExitRequest(); };
+    window().EndSession = [this] { Form_EndSession(); };
+    if (!Timer1.Enabled()) {
+        throw std::runtime_error("the one-second timer cannot run");
+    }
+    platform_.eventGuard = [this](const std::function<void()>& event) { Guard(event); };
+}
+
+MainForm::~MainForm() {
+    platform_.eventGuard = nullptr;
 }
 
 Path MainForm::ScheduleFilePath() const {
@@ -86,40 +124,72 @@ void MainForm::Form_Load() {
         window().Close();
         return;
     }
+    try {
+        StartUp();
+        return;
+    } catch (...) {
+    }
+    // Nothing has been saved. With its schedules read the program runs on; without them it
+    // could only sit in the tray, and it ends, as when the file cannot be read.
+    ReportUnexpectedError();
+    if (tablesRead_) {
+        loaded_ = true;
+    } else {
+        window().Close();
+    }
+}
 
-    FrmOpening& splash = frmOpening.Get();
-    splash.window().Show();
-    splash.Timer1.SetEnabled(true);
-
-    addNewTime.Get();
-    addNewYobi.Get();
-    frmAlart.Get();
-    frmAllSch.Get();
-    frmDaySch.Get();
+void MainForm::StartUp() {
+    // The splash and the hidden windows only make the first use quick: one that cannot be made
+    // now (the desktop heap exhausted at a busy logon) is made when it is first needed.
+    bool windowsMade = true;
+    try {
+        FrmOpening& splash = frmOpening.Get();
+        splash.window().Show();
+        splash.Timer1.SetEnabled(true);
+        addNewTime.Get();
+        addNewYobi.Get();
+        frmAlart.Get();
+        frmAllSch.Get();
+        frmDaySch.Get();
+    } catch (...) {
+        windowsMade = false;
+    }
 
     module_.AddTimeActive = false;
     window().Hide();
     AddTrayIcon();
 
-    // Until the file has been read, the reader's boxes included, the tray menu stays shut: a
-    // command now would save a half-read table over the file.
+    // The whole file is read and checked before the first box opens: the tick rings from the
+    // complete tables while the boxes are open. The tray menu stays shut until the last one is
+    // answered: a command now would save over a file whose lines the user has not seen yet.
     ReadFile read;
+    ScheduleTables tables;
+    std::vector<LineResult> dropped;
     const bool loaded = LoadScheduleFile(
-        module_.Tables, platform_.files(), ScheduleFilePath(), platform_.clock(),
-        [this](const LineResult& r) {
-            platform_.MsgBox(r.MessageBoxText(), LineMessageTitle, ui::Buttons::Ok, ui::Icon::None);
-        },
-        &read);
-    if (loaded && read.needsBackup) {
-        backup_ = std::move(read.bytes);  // saved as Alarm_List.bak before the first rewrite
+        tables, platform_.files(), ScheduleFilePath(), platform_.clock(),
+        [&dropped](const LineResult& r) { dropped.push_back(r); }, &read);
+    if (loaded) {
+        module_.Tables = std::move(tables);
+        tablesRead_ = true;
+        if (read.needsBackup) {
+            backup_ = std::move(read.bytes);  // saved as Alarm_List.bak before the first rewrite
+        }
+    }
+    for (const LineResult& r : dropped) {
+        platform_.MsgBox(r.MessageBoxText(), LineMessageTitle, ui::Buttons::Ok, ui::Icon::None);
     }
     if (!loaded) {
-        // Still shut while this box is open: Exit now would write the half-read tables over
-        // the file, or create an empty one where none was found.
+        // The tables stay empty: nothing rings from a half-read file, and the menu stays shut,
+        // since Exit would write it over the file, or create an empty one where none was found.
         platform_.MsgBox(ReadErrorText, ReadErrorTitle, ui::Buttons::Ok, ui::Icon::None);
         window().Close();
+        return;
     }
-    loaded_ = loaded;
+    loaded_ = true;
+    if (!windowsMade) {
+        ReportUnexpectedError();
+    }
 }
 
 void MainForm::AddTrayIcon() {
@@ -132,9 +202,8 @@ void MainForm::Form_MouseMove(ui::TrayMouse event) {
         return;
     }
     platform_.SetForegroundWindow(window());
-    menuOpen_ = true;
+    const Raised open(menuOpen_);
     platform_.PopupMenu(window(), mnuPLMR);
-    menuOpen_ = false;
 }
 
 void MainForm::Timer1_Timer() {
@@ -144,8 +213,14 @@ void MainForm::Timer1_Timer() {
     }
     // A free-running 1000 ms timer drifts through the second and is late under load; set
     // afresh each time, the next tick falls just after the next second begins, so an alarm
-    // rings at the start of its minute.
+    // rings at the start of its minute. A refused re-arm leaves the running timer as it was,
+    // and the next tick aligns it again.
     Timer1.SetInterval(static_cast<int>(DelayToNextSecond(platform_.clock().NowPrecise()).count()));
+    // An icon the shell has not taken yet (a task bar not ready at a busy logon) is tried again
+    // every other tick, after the alarms: the shell may take seconds to answer.
+    if (++ticks_ % 2 == 0) {
+        trayIcon_->TryAgain();
+    }
     // Last: the ticks go on while the box is open, and may ring.
     if (!ticked.missed.empty()) {
         ReportMissedAlarms(ticked.missed);
@@ -165,13 +240,31 @@ void MainForm::RingIfPassedOver(const std::string& name, std::chrono::local_seco
 }
 
 void MainForm::RingAlarm(const std::string& name) {
+    // One name at a time: each alarm gets its turn, its sound and its 15 seconds.
+    if (FrmAlart* shown = frmAlart.IfExists(); shown && shown->window().Visible()) {
+        alarmQueue_.push_back(name);
+        return;
+    }
+    ShowAlarm(name);
+}
+
+void MainForm::ShowAlarm(const std::string& name) {
     platform_.PlayWave(platform_.AppFolder() / "SOUND.wav");
     FrmAlart& alarm = frmAlart.Get();
     alarm.Label1.SetText(ShortAlarmName(name));
     alarm.window().PlaceTopmostAtOrigin();
     alarm.window().Show();
-    // A second alarm within the 15 seconds starts them again.
-    alarm.Timer1.SetEnabled(true);
+    alarm.Timer1.SetEnabled(true);  // 15 seconds from now
+}
+
+bool MainForm::ShowNextAlarm() {
+    if (alarmQueue_.empty()) {
+        return false;
+    }
+    const std::string name = std::move(alarmQueue_.front());
+    alarmQueue_.pop_front();
+    ShowAlarm(name);
+    return true;
 }
 
 void MainForm::mnuShowAllSch_Click() {
@@ -200,19 +293,35 @@ void MainForm::mnuToday_Click() {
 }
 
 std::optional<WriteError> MainForm::UpdateFile() {
-    return pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath(), backup_);
+    std::optional<WriteError> failed =
+        pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath(), backup_);
+    if (!failed) {
+        ++saves_;
+    }
+    return failed;
 }
 
 void MainForm::mnuExit_Click() {
-    exiting_ = true;
+    Exit(false);
+}
+
+void MainForm::Exit(bool sessionEnds) {
+    const Raised exiting(exiting_);  // then the window is closed, or the Exit failed
     module_.Tables.PurgePastDates(platform_.clock());
     // Every addition and deletion was saved when it was made and the rewrite never leaves a
     // half-written file, so a failure here loses at most the purge of past entries.
-    if (UpdateFile()) {
+    if (UpdateFile() && !sessionEnds) {
         platform_.MsgBox(WriteErrorText, WriteErrorTitle, ui::Buttons::Ok, ui::Icon::None);
     }
     trayIcon_->Delete();
+    if (sessionEnds) {
+        frmOpening.Close();
+    }
     window().Close();
+}
+
+bool MainForm::CanExit() const {
+    return loaded_ && !menuOpen_ && !exiting_ && !window().Closed();
 }
 
 void MainForm::Form_ExitRequest() {
@@ -222,10 +331,38 @@ void MainForm::Form_ExitRequest() {
     // the menu's chosen item to run on a closed program, and a second Exit would save twice. A
     // request that comes while a message box of a running program is open ends it as the
     // menu's Exit does there.
-    if (!loaded_ || menuOpen_ || exiting_ || window().Closed()) {
+    if (CanExit()) {
+        mnuExit_Click();
+    }
+}
+
+void MainForm::Form_EndSession() {
+    if (CanExit()) {
+        Exit(true);
+    }
+}
+
+void MainForm::Guard(const std::function<void()>& event) {
+    const ScheduleTables before = module_.Tables;
+    const int saves = saves_;
+    try {
+        event();
+        return;
+    } catch (...) {
+    }
+    module_.Tables = before;
+    if (saves_ != saves) {
+        UpdateFile();  // the file as it was before the event
+    }
+    ReportUnexpectedError();
+}
+
+void MainForm::ReportUnexpectedError() {
+    if (reportingError_) {
         return;
     }
-    mnuExit_Click();
+    const Raised reporting(reportingError_);
+    platform_.MsgBox(UnexpectedErrorText, ui::ApplicationTitle, ui::Buttons::Ok, ui::Icon::Error);
 }
 
 void MainForm::Form_Unload() {

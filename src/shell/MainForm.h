@@ -1,7 +1,10 @@
 #pragma once
 // The hidden main window: the start-up object, owner of the tray icon, the tray menu and the
 // one-second timer, and of every other form. It is never shown.
+#include <deque>
+#include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "alarm/AlarmTick.h"
@@ -19,11 +22,19 @@
 
 namespace pelmora {
 
+// What the user is told when an event threw: what it had done is taken back.
+inline constexpr std::string_view UnexpectedErrorText =
+    "予期しないエラーが発生したため、操作を取り消しました。";
+
 class MainForm final : public ui::Form, public ScheduleHost {
   public:
     static ui::WindowSpec Layout();
 
+    // Throws when its one-second timer cannot run: a program without its tick rings nothing.
     MainForm(Module1& module, ui::Platform& platform);
+    ~MainForm() override;
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
 
     // The whole start-up: single instance, splash, the other windows, the tray icon, the file.
     void Form_Load();
@@ -40,8 +51,12 @@ class MainForm final : public ui::Form, public ScheduleHost {
     // the start-up's load, while the tray menu is open, while an Exit is under way) nothing,
     // and the sender asks again.
     void Form_ExitRequest();
+    // The session ends (shutdown, sign-out, the Restart Manager): Exit without any box, where
+    // the exit request would be carried out. A failed save leaves the old file as it was.
+    void Form_EndSession();
 
-    // Plays SOUND.wav and shows the alarm window with the schedule's name.
+    // Plays SOUND.wav and shows the alarm window with the schedule's name; while the window
+    // shows another alarm, this one waits its turn.
     void RingAlarm(const std::string& name);
     // Plays SOUND.wav once and lists, in one box, the alarms a gap in the ticks passed over.
     void ReportMissedAlarms(const std::vector<MissedAlarm>& missed);
@@ -65,15 +80,36 @@ class MainForm final : public ui::Form, public ScheduleHost {
     FormSlot<FrmDaySch> frmDaySch;
 
   private:
+    // The start-up after the single-instance test; throws when it cannot finish.
+    void StartUp();
     void AddTrayIcon();
+    // Exit's purge and save, the icon removed and the program ended. While the session ends no
+    // box can show: a failed save is not reported, and the splash is not waited for.
+    void Exit(bool sessionEnds);
+    // Where the menu's Exit could be chosen: the start-up's load is over, the menu is shut, no
+    // Exit is under way.
+    bool CanExit() const;
+    // The alarm window: a name shown with its sound and 15 seconds, and the next one waiting.
+    void ShowAlarm(const std::string& name);
+    bool ShowNextAlarm();
+    // Runs one event (eventGuard); when it throws, the schedules are put back as they were
+    // before it, on disk too when it had saved them, and the user is told.
+    void Guard(const std::function<void()>& event);
+    // The unexpected-error box, never two at a time.
+    void ReportUnexpectedError();
 
     Module1& module_;
     ui::Platform& platform_;
     std::unique_ptr<ui::TrayIcon> trayIcon_;
     AlarmTick tick_;
-    bool loaded_ = false;    // the start-up has read the file: the tray menu may open
-    bool menuOpen_ = false;  // the tray menu is open, or its chosen item is running
-    bool exiting_ = false;   // Exit is under way (its write-error box may be open)
+    bool loaded_ = false;      // the start-up has read the file: the tray menu may open
+    bool menuOpen_ = false;    // the tray menu is open, or its chosen item is running
+    bool exiting_ = false;     // Exit is under way (its write-error box may be open)
+    bool tablesRead_ = false;  // the start-up has put the file's schedules into the tables
+    bool reportingError_ = false;
+    int saves_ = 0;  // successful rewrites of the file
+    int ticks_ = 0;  // the tray icon is tried again every other tick
+    std::deque<std::string> alarmQueue_;  // alarms waiting for the alarm window, oldest first
     // The file as read at start-up, while it had skipped lines and no rewrite has happened yet.
     std::optional<std::string> backup_;
 };

@@ -61,7 +61,7 @@ struct LineResult {
 LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
                                  std::chrono::local_seconds now);
 
-// Called for each dropped line, between lines, when the entries read so far are complete.
+// Called for each dropped line, in file order.
 using LineMessageSink = std::function<void(const LineResult&)>;
 
 // The file as the start-up read it, for a backup before anything the user wrote is lost.
@@ -75,8 +75,8 @@ struct ReadFile {
 
 // Reads the file into `tables` (expected empty). False on a read failure: the file cannot be
 // read or held in memory, or a line fails as above. Entries appended before a failure stay in
-// the tables. The clock is read for each date line, since a message box may have stayed open
-// for a while. With `read` given, it receives the file's bytes and whether they need a backup.
+// the tables. The clock is read for each date line. With `read` given, it receives the file's
+// bytes and whether they need a backup.
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
                       const LineMessageSink& onMessage, ReadFile* read = nullptr);
 
