@@ -16,6 +16,15 @@
 // sleep passed over (the tick's `missed`, shown in one box). An alarm counts as reported once,
 // however many boxes list it.
 //
+// Time syncs step the clock 20 times, back or forward by 0.2 to 3 s: 18 at random, one 2 s back
+// just after an alarm (its second is lived through twice), one 3 s forward just before one (its
+// second is never read). Once the user sets the clock an hour back, and the alarms of that hour
+// fall due again. A step moves the clock reading only; the timer keeps its schedule. The run
+// ends when the clock reads the end of the week. A further ring of an alarm counts by the largest
+// set-back since its previous ring: doubled after a time sync (60 s or less), doubled after a
+// set-back by the user (more) or, with none, doubled. An alarm counts once as rung, reported or
+// missed, however often its second is lived through.
+//
 // The clock is read to the millisecond. With --coarse-clock it is read as GetLocalTime reads it
 // at the system's default timer resolution: in steps of 1/64 s (15.625 ms), at a fixed phase to
 // the second, so a tick that fires just after a second may still read the one before.
@@ -50,6 +59,7 @@ using std::chrono::seconds;
 
 constexpr std::uint32_t kTimerSeed = 1;  // phase and jitter
 constexpr std::uint32_t kStallSeed = 2;  // when the thread stalls, and for how long
+constexpr std::uint32_t kSyncSeed = 3;   // when the clock is stepped, which way and how far
 constexpr double kStallsPerHour = 3.0;   // Poisson rate
 constexpr int kStallMinMs = 1000;
 constexpr int kStallMaxMs = 3000;
@@ -58,6 +68,11 @@ constexpr int kPlainIntervalMs = 1000;
 // The coarse clock's step, in microseconds, and where its steps fall within the second.
 constexpr std::int64_t kCoarseStepUs = 15625;
 constexpr std::int64_t kCoarsePhaseUs = 7000;
+constexpr int kRandomSyncs = 18;  // besides the two placed ones
+constexpr int kSyncMinMs = 200;
+constexpr int kSyncMaxMs = 3000;
+// The largest set-back the tick takes for a time sync.
+constexpr std::int64_t kSyncBackMaxMs = 60'000;
 // Ticks go on a little past the week, so that a tick held up at its very end still counts.
 constexpr milliseconds kRunOn{5000};
 
@@ -87,15 +102,72 @@ constexpr SleepTime kSleeps[] = {
     {5, 22, 40, 17, 800, std::chrono::hours{9}},
 };
 
-std::vector<Stall> MakeSleeps() {
+// A step of the clock: at simulated time `at` its reading moves by `by` ms.
+struct Step {
+    SimMs at;
+    SimMs by;
+};
+
+// Days from Monday and a time of day, as milliseconds of the week.
+constexpr SimMs OnClock(int day, int hour, int minute, int second, int millisecond) {
+    return (((day * 24LL + hour) * 60 + minute) * 60 + second) * 1000 + millisecond;
+}
+// Steps placed against the fixed tables, `at` as the clock reads it (so are the sleeps): 2 s
+// back 1.5 s after the alarm of Tue 10:45:00, 3 s forward 0.6 s before that of Thu 09:15:00, and
+// the user's change, whose re-lived hour holds five alarm seconds.
+constexpr Step kPlacedSyncs[] = {{OnClock(1, 10, 45, 1, 500), -2000},
+                                 {OnClock(3, 9, 14, 59, 400), 3000}};
+constexpr Step kUserChange = {OnClock(6, 16, 30, 12, 500), -3'600'000};
+
+// How far the clock reads ahead of simulated time t.
+SimMs OffsetAt(const std::vector<Step>& steps, SimMs t) {
+    SimMs offset = 0;
+    for (const Step& s : steps) {
+        offset += s.at <= t ? s.by : 0;
+    }
+    return offset;
+}
+
+// The simulated time at which the clock reads `clock` (the first such, before any later set-back).
+SimMs MomentOf(const std::vector<Step>& steps, SimMs clock) {
+    return clock - OffsetAt(steps, clock - OffsetAt(steps, clock));
+}
+
+std::vector<Step> MakeSteps() {
+    std::mt19937 rng(kSyncSeed);
+    std::uniform_int_distribution<SimMs> atMs(0, days{7} / milliseconds{1} - 1);
+    std::uniform_int_distribution<int> sizeMs(kSyncMinMs, kSyncMaxMs);
+    std::bernoulli_distribution back(0.5);
+    std::vector<Step> steps;
+    for (int i = 0; i < kRandomSyncs; ++i) {
+        const SimMs at = atMs(rng);
+        const SimMs by = sizeMs(rng);
+        steps.push_back({at, back(rng) ? -by : by});
+    }
+    for (const Step& p : {kPlacedSyncs[0], kPlacedSyncs[1], kUserChange}) {
+        steps.push_back({MomentOf(steps, p.at), p.by});
+    }
+    std::sort(steps.begin(), steps.end(), [](const Step& a, const Step& b) { return a.at < b.at; });
+    return steps;
+}
+
+// The sleeps in simulated time; they begin when the clock reads the table's time.
+std::vector<Stall> MakeSleeps(const std::vector<Step>& steps) {
     std::vector<Stall> sleeps;
     for (const SleepTime& z : kSleeps) {
-        const milliseconds begin = days{z.day} + std::chrono::hours{z.hour} +
-                                   std::chrono::minutes{z.minute} + seconds{z.second} +
-                                   milliseconds{z.millisecond};
-        sleeps.push_back({begin.count(), (begin + z.length).count()});
+        const SimMs begin =
+            MomentOf(steps, OnClock(z.day, z.hour, z.minute, z.second, z.millisecond));
+        sleeps.push_back({begin, begin + milliseconds{z.length}.count()});
     }
     return sleeps;
+}
+
+// The spans as the clock reads them.
+std::vector<Stall> OnClock(std::vector<Stall> spans, const std::vector<Step>& steps) {
+    for (Stall& s : spans) {
+        s = {s.begin + OffsetAt(steps, s.begin), s.end + OffsetAt(steps, s.end)};
+    }
+    return spans;
 }
 
 // Whether simulated time t falls within one of the spans.
@@ -251,7 +323,9 @@ struct Result {
     std::size_t rung = 0;             // expected alarms rung at least once
     std::size_t reported = 0;         // expected alarms reported at least once
     std::size_t missed = 0;           // neither rung nor reported
-    std::size_t doubled = 0;          // expected alarms rung more than once
+    std::size_t doubled = 0;          // expected alarms rung again with no set-back between
+    std::int64_t doubledBySync = 0;   // rings again after a set-back of 60 s or less
+    std::int64_t doubledByUser = 0;   // rings again after a larger one
     std::size_t rungAndReported = 0;  // both
     std::size_t reportedTwice = 0;
     std::size_t sleptRung = 0;           // of the alarms due during a sleep, those rung
@@ -286,8 +360,10 @@ bool HoldUp(const std::vector<Stall>& spans, std::size_t& next, SimMs& t) {
     return true;
 }
 
+// The sleeps are given both in simulated time and as the clock reads them.
 Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vector<Stall>& sleeps,
-                Design design, bool coarse) {
+                const std::vector<Stall>& sleepsRead, const std::vector<Step>& steps, Design design,
+                bool coarse) {
     std::mt19937 rng(kTimerSeed);
     std::uniform_int_distribution<int> phaseMs(0, 999);
     std::uniform_int_distribution<int> jitterMs(0, kJitterMaxMs);
@@ -296,13 +372,22 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
 
     Result r;
     AlarmTick tick;
-    std::map<Alarm, std::pair<int, std::int64_t>> rang;  // alarm -> rings, first delay
-    std::map<Alarm, int> reports;                        // alarm -> times reported
+    // Per alarm: rings with no set-back before, the first ring's delay, the steps passed at its
+    // latest ring.
+    struct Rang {
+        int rings = 0;
+        std::int64_t delayMs = 0;
+        std::size_t steps = 0;
+    };
+    std::map<Alarm, Rang> rang;
+    std::map<Alarm, int> reports;  // alarm -> times reported
     std::size_t nextStall = 0;
     std::size_t nextSleep = 0;
+    std::size_t nextStep = 0;
+    SimMs offset = 0;  // how far the clock reads ahead
     std::int64_t lastSecond = -1;
     SimMs t = phaseMs(rng);
-    while (t < stop) {
+    while (t + OffsetAt(steps, t) < stop) {
         // A tick due during a stall or a sleep fires once, when it ends; a stall may run into a
         // sleep and the other way round.
         bool stalled = false;
@@ -318,8 +403,11 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
         }
         r.ticksHeldByStall += stalled ? 1 : 0;
         r.ticksHeldBySleep += slept ? 1 : 0;
-        const LocalMilliseconds now = origin + milliseconds{t};  // the true time
-        const SimMs read = ReadClock(t, coarse);
+        for (; nextStep < steps.size() && steps[nextStep].at <= t; ++nextStep) {
+            offset += steps[nextStep].by;
+        }
+        const LocalMilliseconds now = origin + milliseconds{t + offset};  // the exact reading
+        const SimMs read = ReadClock(t + offset, coarse);
         const LocalMilliseconds reading = origin + milliseconds{read};
         const local_seconds second = floor<seconds>(reading);
         ++r.ticks;
@@ -331,7 +419,7 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
             } else if (secondIndex > lastSecond + 1) {
                 r.secondsWithoutTick +=
                     secondIndex - lastSecond - 1 -
-                    SecondsBeginningWithin(sleeps, lastSecond + 1, secondIndex - 1);
+                    SecondsBeginningWithin(sleepsRead, lastSecond + 1, secondIndex - 1);
             }
         }
         lastSecond = secondIndex;
@@ -364,11 +452,19 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
                 ++r.wrongTime;
                 continue;
             }
-            auto [it, first] = rang.try_emplace({entry, *due}, 0, 0);
+            auto [it, first] = rang.try_emplace({entry, *due});
+            Rang& g = it->second;
             if (first) {
-                it->second.second = (now - LocalMilliseconds{due->time_since_epoch()}).count();
+                g.delayMs = (now - LocalMilliseconds{due->time_since_epoch()}).count();
+                g.steps = nextStep;
             }
-            ++it->second.first;
+            SimMs back = 0;  // the largest set-back since its previous ring
+            for (; g.steps < nextStep; ++g.steps) {
+                back = std::min(back, steps[g.steps].by);
+            }
+            r.doubledByUser += back < -kSyncBackMaxMs ? 1 : 0;
+            r.doubledBySync += back < 0 && back >= -kSyncBackMaxMs ? 1 : 0;
+            g.rings += back < 0 ? 0 : 1;
         }
 
         const milliseconds interval =
@@ -377,7 +473,7 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
     }
     if (lastSecond < 7 * 86400 - 1) {
         r.secondsWithoutTick += 7 * 86400 - 1 - lastSecond -
-                                SecondsBeginningWithin(sleeps, lastSecond + 1, 7 * 86400 - 1);
+                                SecondsBeginningWithin(sleepsRead, lastSecond + 1, 7 * 86400 - 1);
     }
 
     for (const Alarm& a : w.expected) {
@@ -385,7 +481,7 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
         const auto told = reports.find(a);
         const bool wasRung = it != rang.end();
         const bool wasReported = told != reports.end();
-        if (Within(sleeps, DueMs(w, a))) {
+        if (Within(sleepsRead, DueMs(w, a))) {
             r.sleptRung += wasRung ? 1 : 0;
             r.sleptReported += wasReported ? 1 : 0;
         }
@@ -405,10 +501,10 @@ Result Simulate(const Week& w, const std::vector<Stall>& stalls, const std::vect
         if (wasReported) {
             ++r.rungAndReported;
         }
-        if (it->second.first > 1) {
+        if (it->second.rings > 1) {
             ++r.doubled;
         }
-        r.delaysMs.push_back(it->second.second);
+        r.delaysMs.push_back(it->second.delayMs);
     }
     std::sort(r.delaysMs.begin(), r.delaysMs.end());
     return r;
@@ -424,7 +520,7 @@ std::int64_t Percentile(const std::vector<std::int64_t>& sorted, double p) {
 }
 
 void Row(const char* label, long long plain, long long ours) {
-    std::printf("  %-34s %10lld %10lld\n", label, plain, ours);
+    std::printf("  %-38s %10lld %10lld\n", label, plain, ours);
 }
 
 // "Tue 18:29:00.300", simulated time as a day of the week and a time of day.
@@ -466,28 +562,33 @@ int main(int argc, char** argv) {
     const Week week = MakeWeek();
     const SimMs stop =
         std::chrono::duration_cast<milliseconds>(week.end - week.start + kRunOn).count();
-    const std::vector<Stall> stalls = MakeStalls(stop);
+    const std::vector<Step> steps = MakeSteps();
+    const std::vector<Stall> stalls = MakeStalls(MomentOf(steps, stop));
     SimMs stalledMs = 0;
     for (const Stall& s : stalls) {
         stalledMs += s.end - s.begin;
     }
-    const std::vector<Stall> sleeps = MakeSleeps();
+    const std::vector<Stall> sleeps = MakeSleeps(steps);
+    const std::vector<Stall> sleepsRead = OnClock(sleeps, steps);
     const std::size_t disagreements = DisagreementsWithDueAt(week);
     const std::size_t disagreementsBetween = DisagreementsWithDueBetween(week);
     // The alarms due during each sleep, and in all.
     std::vector<long long> dueAsleep(sleeps.size(), 0);
     long long allDueAsleep = 0;
+    long long relived = 0;  // due in the hour the user's change re-lives
     for (const Alarm& a : week.expected) {
         for (std::size_t i = 0; i < sleeps.size(); ++i) {
-            if (sleeps[i].begin <= DueMs(week, a) && DueMs(week, a) < sleeps[i].end) {
+            if (sleepsRead[i].begin <= DueMs(week, a) && DueMs(week, a) < sleepsRead[i].end) {
                 ++dueAsleep[i];
                 ++allDueAsleep;
             }
         }
+        relived +=
+            DueMs(week, a) >= kUserChange.at + kUserChange.by && DueMs(week, a) < kUserChange.at;
     }
 
-    const Result plain = Simulate(week, stalls, sleeps, Design::Plain, coarse);
-    const Result ours = Simulate(week, stalls, sleeps, Design::Ours, coarse);
+    const Result plain = Simulate(week, stalls, sleeps, sleepsRead, steps, Design::Plain, coarse);
+    const Result ours = Simulate(week, stalls, sleeps, sleepsRead, steps, Design::Ours, coarse);
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
@@ -519,10 +620,21 @@ int main(int argc, char** argv) {
         sleeps.size());
     for (std::size_t i = 0; i < sleeps.size(); ++i) {
         std::printf("            %s to %s  %-11s %3lld alarm%s due\n",
-                    WeekTime(sleeps[i].begin).c_str(), WeekTime(sleeps[i].end).c_str(),
+                    WeekTime(sleepsRead[i].begin).c_str(), WeekTime(sleepsRead[i].end).c_str(),
                     Length(sleeps[i].end - sleeps[i].begin).c_str(), dueAsleep[i],
                     dueAsleep[i] == 1 ? "" : "s");
     }
+    std::printf(
+        "  syncs     %d steps of the clock, back or forward by %.1f..%.0f s; the timer keeps its\n"
+        "            schedule; %d at random, seed %u, and two placed, as the clock reads:\n",
+        kRandomSyncs + 2, kSyncMinMs / 1000.0, kSyncMaxMs / 1000.0, kRandomSyncs, kSyncSeed);
+    for (const Step& p : kPlacedSyncs) {
+        std::printf("            %s %s %.0f s\n", WeekTime(p.at).c_str(),
+                    p.by < 0 ? "back" : "forward", std::abs(p.by) / 1000.0);
+    }
+    std::printf(
+        "  user      sets the clock 1 h back at %s; %lld alarm%s due in the re-lived hour\n",
+        WeekTime(kUserChange.at).c_str(), relived, relived == 1 ? "" : "s");
     const auto agreement = [](std::size_t n) {
         return n == 0 ? std::string("agrees") : "DISAGREES on " + std::to_string(n);
     };
@@ -531,7 +643,7 @@ int main(int argc, char** argv) {
         "            DueBetween over the whole week %s\n",
         week.expected.size(), agreement(disagreements).c_str(),
         agreement(disagreementsBetween).c_str());
-    std::printf("\n  %-34s %10s %10s\n", "", "plain", "ours");
+    std::printf("\n  %-38s %10s %10s\n", "", "plain", "ours");
     Row("ticks simulated", plain.ticks, ours.ticks);
     Row("ticks held up by a stall", plain.ticksHeldByStall, ours.ticksHeldByStall);
     Row("sleeps", plain.ticksHeldBySleep, ours.ticksHeldBySleep);
@@ -546,6 +658,8 @@ int main(int argc, char** argv) {
     Row("reported by the notice", ll(plain.reported), ll(ours.reported));
     Row("missed (lost without a word)", ll(plain.missed), ll(ours.missed));
     Row("doubled", ll(plain.doubled), ll(ours.doubled));
+    Row("doubled after a time sync", plain.doubledBySync, ours.doubledBySync);
+    Row("doubled after a set-back by the user", plain.doubledByUser, ours.doubledByUser);
     Row("rung and reported", ll(plain.rungAndReported), ll(ours.rungAndReported));
     Row("reported twice", ll(plain.reportedTwice), ll(ours.reportedTwice));
     Row("rings at a wrong time", plain.wrongTime, ours.wrongTime);
@@ -560,7 +674,8 @@ int main(int argc, char** argv) {
         "\n  (ring delay: from the start of the due second to the tick that first rang "
         "the alarm;\n"
         "   reported: listed in the notice a tick shows after a gap of over a minute; plain has\n"
-        "   none; seconds with no tick: those that began while asleep are left out)\n");
+        "   none; seconds with no tick: those that began while asleep are left out; seconds and\n"
+        "   delays go by the clock; doubled: rung again with no set-back since the last ring)\n");
     std::printf("  simulated in %.2f s\n", wallSeconds);
     return 0;
 }
