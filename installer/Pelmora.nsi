@@ -1,8 +1,8 @@
 ﻿; Pelmora's setup: installs Pelmora for the current user, without administrator rights, into a
 ; folder the user can write to (Alarm_List.txt lives beside the program), with a Start menu
 ; shortcut, optionally a Startup shortcut, and an uninstaller listed under the user's "Apps". An
-; update and the uninstaller keep the user's schedules. Japanese, or English on a Windows whose
-; language is not Japanese.
+; update and the uninstaller keep the user's schedules; a silent update starts again the Pelmora
+; it ended. Japanese, or English on a Windows whose language is not Japanese.
 ;
 ;   makensis -WX -DVERSION=0.1.0 -DSTAGE=<folder> -DICON=<Pelmora.ico> -DOUTFILE=<setup.exe>
 ;            [-DTARGET=amd64-unicode] Pelmora.nsi
@@ -54,6 +54,7 @@ Var PelmoraId         ; its process id
 Var PelmoraProcess    ; a handle of its process, to wait for (0: none)
 Var WaitStart         ; GetTickCount when the wait began
 Var Waited            ; milliseconds waited
+Var PelmoraEnded      ; 1 once EndPelmora has met a running Pelmora (gone when it returns)
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -67,6 +68,7 @@ Page custom StartupPage StartupPageLeave
 !define MUI_FINISHPAGE_RUN_TEXT "$(RunNow)"
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "$(UninstallFrom)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -91,6 +93,8 @@ LangString StillRunning ${LANG_JAPANESE} "Pelmora が終了しません。$\r$\n
 LangString StillRunning ${LANG_ENGLISH} "Pelmora does not end.$\r$\n$\r$\nClose any message of Pelmora that is open, then choose Retry. Cancel stops here (Pelmora keeps running)."
 LangString CannotReplace ${LANG_JAPANESE} "$INSTDIR\Pelmora.exe を書き換えられません。$\r$\n$\r$\nPelmora が動いていれば終了してから、「再試行」を押してください。「キャンセル」を押すと中止します。"
 LangString CannotReplace ${LANG_ENGLISH} "$INSTDIR\Pelmora.exe cannot be replaced.$\r$\n$\r$\nIf Pelmora is running, end it, then choose Retry. Cancel stops here."
+LangString UninstallFrom ${LANG_JAPANESE} "Pelmora を次のフォルダーからアンインストールします。 $_CLICK"
+LangString UninstallFrom ${LANG_ENGLISH} "$(^NameDA) will be uninstalled from the following folder. $_CLICK"
 LangString DeleteSchedules ${LANG_JAPANESE} "スケジュールのファイル(Alarm_List.txt と Alarm_List.bak)も削除しますか？$\r$\n$\r$\n「いいえ」を選ぶと、$INSTDIR に残ります。"
 LangString DeleteSchedules ${LANG_ENGLISH} "Delete your schedules too (Alarm_List.txt and Alarm_List.bak)?$\r$\n$\r$\nChoose No to keep them in $INSTDIR."
 
@@ -133,6 +137,7 @@ again:
 next:
   FindWindow $Pelmora "${FORM_CLASS}" "${MAIN_CAPTION}"
   ${If} $Pelmora P<> 0
+    StrCpy $PelmoraEnded 1
     ${If} $PelmoraProcess P= 0
       System::Call 'user32::GetWindowThreadProcessId(p $Pelmora, *i 0 .s)'
       Pop $PelmoraId
@@ -275,6 +280,14 @@ replaced:
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+
+  ; A silent update ended the Pelmora that was running: the new one takes its place now, or no
+  ; alarm would ring until the next logon. (An interactive setup offers it on its finish page.)
+  ${If} ${Silent}
+  ${AndIf} $PelmoraEnded == 1
+    SetOutPath "$INSTDIR"
+    Exec '"$INSTDIR\Pelmora.exe"'
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"

@@ -1,7 +1,7 @@
 // Scenarios of the setup (installer/Pelmora.nsi), run silently in a prefix where Pelmora was
 // never installed: what an installation puts where, what an update keeps, a running Pelmora
 // ended through its Exit before its program is replaced or removed (or left running when it
-// cannot end), and what the uninstaller leaves.
+// cannot end) and started again by the silent update, and what the uninstaller leaves.
 //
 // The setup of the build under test lies beside its program, in the folder "setup" beside
 // PELMORA_EXE: Pelmora-<version>-setup.exe, made from the files in its folder "stage".
@@ -104,12 +104,14 @@ std::optional<Setup> FindSetup(Checks& c, const Options& o) {
 // Runs `commandLine` and waits until it and every process it started have ended (the uninstaller
 // hands its work to a copy of itself in the temporary folder and returns at once): its exit
 // code, or nothing when it could not be started or did not end within kSetupDeadline. `seconds`
-// is how long it took.
-std::optional<DWORD> RunToEnd(Checks& c, std::wstring commandLine, double& seconds) {
+// is how long it took. With `starts`, what it starts runs on unwaited (a setup's new Pelmora).
+std::optional<DWORD> RunToEnd(Checks& c, std::wstring commandLine, double& seconds,
+                              bool starts = false) {
     Handle job(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     // Whatever is left of a failed run ends with this function.
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | (starts ? JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK : 0);
     SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -143,7 +145,7 @@ std::optional<DWORD> RunToEnd(Checks& c, std::wstring commandLine, double& secon
 // Runs the setup silently; true when it succeeded.
 bool RunSetup(Checks& c, const Setup& s, const std::wstring& what) {
     double seconds = 0;
-    const auto code = RunToEnd(c, L"\"" + s.exe + L"\" /S", seconds);
+    const auto code = RunToEnd(c, L"\"" + s.exe + L"\" /S", seconds, true);
     return code && c.Expect(*code == 0, what + L": the setup failed, exit code " + N(int(*code)));
 }
 
@@ -332,11 +334,41 @@ Process StartInstalled(Checks& c, const std::string& file, const wchar_t* what) 
 }
 
 // A program that has ended through its Exit: exit code 0 (a killed one has another), its icon
-// gone from the tray.
-void ExpectEndedByExit(Checks& c, const Process& p, const std::wstring& what) {
+// gone from the tray (unless `restarted`: the setup's new Pelmora may show one already).
+void ExpectEndedByExit(Checks& c, const Process& p, const std::wstring& what,
+                       bool restarted = false) {
     c.Expect(p.WaitExit(Ms(5000)), what + L": Pelmora still runs");
     c.Expect(p.ExitCode() == DWORD(0), what + L": Pelmora ended with exit code " +
                                            N(int(p.ExitCode().value_or(-1))) + L", not 0");
+    if (!restarted)
+        ExpectTrayHidden(c);
+}
+
+// The installed Pelmora that the setup started after it had ended process `old`: ended here
+// through its tray menu's Exit, leaving no icon.
+void ExpectRestarted(Checks& c, DWORD old, const std::wstring& what) {
+    const HWND main = WaitTopWindowIf(
+        [&](HWND w) {
+            return ClassName(w) == L"PelmoraForm" && WindowText(w) == kMainCaption &&
+                   WindowProcess(w) != old;
+        },
+        kStartDeadline);
+    if (!c.Expect(main != nullptr, what + L": the setup started no Pelmora"))
+        return;
+    const DWORD id = WindowProcess(main);
+    Handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                               FALSE, id));
+    wchar_t image[MAX_PATH] = L"";
+    DWORD size = MAX_PATH, code = 1;
+    QueryFullProcessImageNameW(process.get(), 0, image, &size);
+    c.ExpectEq(image, Installed(L"Pelmora.exe"), what + L": the program started");
+    if (HWND menu = ExpectSplashClosed(c, id) ? OpenTrayMenu(c, main, id, WM_RBUTTONDOWN) : nullptr)
+        ChooseMenuItemByKeys(menu, kMenuExit);
+    const bool ended = WaitForSingleObject(process.get(), 5000) == WAIT_OBJECT_0;
+    c.Expect(ended && GetExitCodeProcess(process.get(), &code) && code == 0,
+             what + L": the new Pelmora did not end through its Exit");
+    if (!ended)
+        TerminateProcess(process.get(), 1);  // else it would hold the driver's output open
     ExpectTrayHidden(c);
 }
 
@@ -358,6 +390,14 @@ UserFile MakeUserFile() {
     return {
         Cp932(L"朝会 , wkd , 9 , 0\r\n" + DateLine(L"歯医者", nextYear) + DateLine(L"Soon", soon)),
         Cp932(WrittenDateLine(L"歯医者", nextYear) + L"朝会,WKD, 9, 0\r\n")};
+}
+
+// Moves the clock 150 s on, past the entry "Soon", and waits until the program has seen the new
+// time: its notice of the entry passed over shows (the exit request ends it with the box open).
+bool MovePastSoon(Checks& c, const Process& p) {
+    return c.Expect(SetClockOffset(150), L"the clock cannot be moved") &&
+           c.Expect(WaitMessageBox(p.id(), L"Pelmora", kBoxDeadline).has_value(),
+                    L"no notice of the entry \"Soon\" passed over");
 }
 
 }  // namespace
@@ -437,8 +477,8 @@ int SetupUpgrade(const Options& o) {
 }
 
 // An installation over a running Pelmora: the setup asks it to end, and it ends through its
-// Exit (the entry that fell due meanwhile purged, the file rewritten in its format, exit code 0,
-// the icon gone); then its program is replaced.
+// Exit (the entry that fell due meanwhile purged, the file rewritten in its format, exit code 0);
+// then its program is replaced and the new one started, which the scenario ends through Exit.
 int SetupWhileRunning(const Options& o) {
     Checks c;
     ComScope com;
@@ -448,14 +488,16 @@ int SetupWhileRunning(const Options& o) {
         return c.failures() + 1;
     const UserFile file = MakeUserFile();
     Process p = StartInstalled(c, file.bytes, L"the installed Pelmora");
-    if (!p.Running() || !c.Expect(SetClockOffset(150), L"the clock cannot be moved"))
+    if (!p.Running() || !MovePastSoon(c, p))
         return c.failures() + 1;
 
     const bool installed = RunSetup(c, *s, L"install over the running Pelmora");
-    ExpectEndedByExit(c, p, L"the setup");
+    ExpectEndedByExit(c, p, L"the setup", true);
     ExpectScheduleFile(c, file.afterExit, L"after the setup");
     c.Expect(installed && !InstalledProgramMarked(), L"Pelmora.exe was not replaced");
     ExpectInstallation(c, *s, true, L"after the setup");
+    ExpectRestarted(c, p.id(), L"after the setup");
+    ExpectScheduleFile(c, file.afterExit, L"after the restarted Pelmora's Exit");
     SetClockOffset(0);
     return c.failures();
 }
@@ -494,11 +536,12 @@ int SetupBusy(const Options& o) {
 
     if (!RunSetup(c, *s, L"the setup again"))
         return c.failures();
-    ExpectEndedByExit(c, p, L"the setup again");
+    ExpectEndedByExit(c, p, L"the setup again", true);
     ExpectScheduleFile(c, Cp932(L"朝会,WKD, 9, 0\r\n"), L"after the setup again");
     c.Expect(ReadBytes(Installed(L"Alarm_List.bak")) == file,
              L"Exit did not keep the file as read as Alarm_List.bak");
     c.Expect(!InstalledProgramMarked(), L"Pelmora.exe was not replaced");
+    ExpectRestarted(c, p.id(), L"the setup again");
     return c.failures();
 }
 
@@ -516,7 +559,7 @@ int SetupUninstall(const Options& o) {
     c.Expect(WriteBytes(Installed(L"Alarm_List.bak"), backup), L"cannot write Alarm_List.bak");
     const UserFile file = MakeUserFile();
     Process p = StartInstalled(c, file.bytes, L"the installed Pelmora");
-    if (!p.Running() || !c.Expect(SetClockOffset(150), L"the clock cannot be moved"))
+    if (!p.Running() || !MovePastSoon(c, p))
         return c.failures() + 1;
 
     const auto command = UninstallString(L"QuietUninstallString");
