@@ -245,26 +245,37 @@ int EvdRings(const Options& o) {
     return c.failures();
 }
 
-// "了解" hides the window at once; it does not come back within the minute (the entry rings
-// once), and the next alarm shows it again with the next name.
+// Two entries of one minute take turns: the date entry first, though listed after the weekday
+// entry, then, after "了解", the weekday entry. The last "了解" hides the window at once; it
+// does not come back within the minute (each entry rings once), and the next minute's alarm
+// shows it again with the next name.
 int OkHides(const Options& o) {
     Checks c;
     SYSTEMTIME due = AddMinutes(LocalNow(), 2);
     SYSTEMTIME next = AddMinutes(due, 1);
-    // The second name is 12 double-byte characters (24 bytes): shown whole.
+    // The next minute's name is 12 double-byte characters (24 bytes): shown whole.
     const std::wstring second = L"１２文字ちょうどの予定だ";
-    auto run = StartBefore(
-        c, o, L"ok-hides",
-        Cp932(WeekdayLine(L"Standup", L"EVD", due) + WeekdayLine(second, L"EVD", next)), due);
+    auto run = StartBefore(c, o, L"ok-hides",
+                           Cp932(WeekdayLine(L"Standup", L"EVD", due) + DateLine(L"歯医者", due) +
+                                 WeekdayLine(second, L"EVD", next)),
+                           due);
     if (!run)
         return c.failures() + 1;
     HWND alarm = WaitRing(c, *run, run->due, L"first alarm");
     if (!alarm)
         return c.failures();
-    ExpectAlarmWindow(c, alarm, L"Standup", L"first alarm");
-    HWND ok = ReadAlarmControls(alarm).okButton;
-    if (!ok)
+    ExpectAlarmWindow(c, alarm, L"歯医者", L"first alarm");
+    AlarmControls controls = ReadAlarmControls(alarm);
+    HWND ok = controls.okButton;
+    if (!ok || controls.labels.empty())
         return c.failures() + 1;
+
+    PostMessageW(ok, BM_CLICK, 0, 0);
+    bool turned = WaitUntil(
+        [&] { return IsVisible(alarm) && TextOf(controls.labels[0].second) == L"Standup"; },
+        Ms(3000));
+    c.Expect(turned, L"after \"了解\" the window does not show the minute's second alarm");
+    ExpectAlarmWindow(c, alarm, L"Standup", L"the minute's second alarm");
 
     PostMessageW(ok, BM_CLICK, 0, 0);
     auto pressed = Clock::now();

@@ -175,23 +175,27 @@ int MissingFile(const Options& o) {
 }
 
 // Lines dropped at start-up: one box each, in file order, with the line stripped of blanks.
-// While a box is open the tray menu does not open. Exit then writes back only the good lines.
+// While a box is open the tray menu does not open, and an entry of the last line rings (the
+// whole file is read before the first box). Exit then writes back only the good lines.
 int BadLines(const Options& o) {
     Checks c;
     SYSTEMTIME next = AddMinutes(LocalNow(), 60 * 24 * 40);
     std::wstring y = N(next.wYear);
+    SYSTEMTIME due = AddMinutes(LocalNow(), 2);  // the EVD entry's, the program started 5 s before
     // In order: a weekday line with a non-numeric hour, a note without a comma (ignored
     // silently), a date line with a non-numeric day, a good date line, a year out of range
-    // (after an ideographic space), a past date, a good weekday line whose minute is absent.
+    // (after an ideographic space), a past date, a good weekday line whose minute is absent, a
+    // good EVD line.
     std::wstring text = L"ゴミ 出し , mon , ７時, 30\r\n";
     text += L"メモ：カンマのない行は無視される\r\n";
     text += L"Trip,\t" + y + L", 1, x5, 6, 0\r\n";
     text += L"会議, " + y + L", 3, 1, 9, 30\r\n";
     text += L"Party,　26, 8, 1, 6, 0\r\n";
     text += L"歯医者, 2020, 1, 5, 14, 0\r\n";
-    text += L"Garbage,WKD,7\r\n";
+    text += L"Garbage,WKD,7\r\n" + WeekdayLine(L"朝礼", L"EVD", due);
     RunFolder folder(o.runsFolder, L"bad-lines", o.program, Cp932(text));
-    if (!folder.ok())
+    if (!folder.ok() ||
+        !c.Expect(SetClockToUtc(LocalToUtc(due) - 5 * kSecond), L"the clock cannot be moved"))
         return 1;
     Process p = StartProgram(folder);
     if (!p.started())
@@ -227,6 +231,17 @@ int BadLines(const Options& o) {
                 if (early)
                     CloseMenuWithEscape(early, p.id());
             }
+            // The task-modal box leaves the alarm window shown but disabled.
+            HWND alarm = WaitTopWindow({kAlarmCaption, p.id(), true}, Ms(10000));
+            if (c.Expect(alarm != nullptr,
+                         L"the EVD entry did not ring while the first box was open")) {
+                auto texts = ChildTexts(alarm);
+                c.Expect(std::find(texts.begin(), texts.end(), L"朝礼") != texts.end(),
+                         L"the alarm window does not show the name \"朝礼\"");
+                c.Expect(!IsWindowEnabled(alarm), L"the alarm window takes input under the box");
+                c.Expect(IsVisible(box->window), L"the first box closed when the alarm rang");
+                Screenshot(L"bad-lines-alarm", alarm);
+            }
         }
         if (!c.Expect(AnswerMessageBox(*box, IDOK), what + L": the box did not close on OK"))
             return c.failures();
@@ -240,14 +255,16 @@ int BadLines(const Options& o) {
         return c.failures();
     c.Expect(!IsWindowVisible(main), L"MainForm is visible after start-up");
 
-    // Exit by the item's access key; only the two good lines are written back, after the file
+    // Exit by the item's access key; only the three good lines are written back, after the file
     // as it was read has been kept beside it.
     HWND menu = OpenTrayMenu(c, main, p.id(), WM_RBUTTONDOWN);
     if (!menu)
         return c.failures();
     ChooseMenuItemByMnemonic(menu, L'x');
     c.Expect(p.WaitExit(Ms(8000)), L"Exit (access key X) did not end the program within 8 s");
-    ExpectFile(c, folder, L"会議, " + y + L", 3, 1, 9, 30\r\nGarbage,WKD, 7, 0\r\n",
+    ExpectFile(c, folder,
+               L"会議, " + y + L", 3, 1, 9, 30\r\nGarbage,WKD, 7, 0\r\n朝礼,EVD, " + N(due.wHour) +
+                   L", " + N(due.wMinute) + L"\r\n",
                L"Alarm_List.txt after Exit");
     c.ExpectEq(Visible(ReadBytes(JoinPath(folder.path(), L"Alarm_List.bak")).value_or("(missing)")),
                Visible(Cp932(text)), L"Alarm_List.bak after Exit");
@@ -361,6 +378,66 @@ int ExitDuringSplash(const Options& o) {
                                                        L" s after the splash appeared; expected "
                                                        L"when the splash closes, about 2.5 s");
     }
+    return c.failures();
+}
+
+// Requests from outside to the hidden MainForm: Alt+F4 (SC_CLOSE) is ignored; a plain WM_CLOSE
+// (taskkill without /F) runs Exit; at the session's end WM_ENDSESSION runs Exit, without a box,
+// before it returns. Each Exit purges the date entry that has fallen due meanwhile.
+int CloseRequests(const Options& o) {
+    Checks c;
+    auto fileDue = [](const SYSTEMTIME& due) {
+        return Cp932(DateLine(L"歯医者", due) + L"ゴミ出し,MON,7,0\r\n");
+    };
+    const std::wstring written = L"ゴミ出し,MON, 7, 0\r\n";
+    // Started 8 s before the date entry is due; returned once it has rung.
+    auto startUntilDue = [&](const SYSTEMTIME& due) {
+        SYSTEMTIME start = AddMinutes(due, -1);
+        start.wSecond = 52;
+        auto run = StartOn(c, o, L"close-requests", fileDue(due), start);
+        if (run && !c.Expect(WaitTopWindow({kAlarmCaption, run->pid(), true}, Ms(15000)) != nullptr,
+                             L"the date entry did not ring"))
+            return std::optional<Running>();
+        return run;
+    };
+    SYSTEMTIME due = AddMinutes(LocalNow(), 2);
+    auto run = startUntilDue(due);
+    if (!run)
+        return c.failures() + 1;
+    PostMessageW(run->main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectNoBox(c, run->pid(), kQuietPeriod, L"SC_CLOSE");
+    c.Expect(run->process.Running(), L"SC_CLOSE to MainForm ended the program");
+    ExpectTrayShown(c);
+    c.Expect(ReadBytes(run->folder.scheduleFile()) == fileDue(due),
+             L"SC_CLOSE to MainForm changed Alarm_List.txt");
+
+    PostMessageW(run->main, WM_CLOSE, 0, 0);
+    c.Expect(run->process.WaitExit(Ms(8000)), L"WM_CLOSE did not end the program within 8 s");
+    c.Expect(run->process.ExitCode() == std::optional<DWORD>(0),
+             L"the program ended after WM_CLOSE with an exit code other than 0");
+    ExpectTrayHidden(c);
+    ExpectFile(c, run->folder, written, L"Alarm_List.txt after WM_CLOSE");
+
+    due = AddMinutes(due, 2);
+    run = startUntilDue(due);
+    if (!run)
+        return c.failures() + 1;
+    DWORD_PTR answer = 0;
+    c.Expect(
+        SendMessageTimeoutW(run->main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) &&
+            answer != 0,
+        L"WM_QUERYENDSESSION was not answered TRUE within 5 s");
+    c.Expect(ReadBytes(run->folder.scheduleFile()) == fileDue(due),
+             L"WM_QUERYENDSESSION alone changed Alarm_List.txt");
+    auto sent = Clock::now();
+    c.Expect(SendMessageTimeoutW(run->main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000,
+                                 &answer) != 0,
+             L"WM_ENDSESSION did not return within 5 s");
+    Say(L"WM_ENDSESSION returned after " + Fixed(SecondsSince(sent)) + L" s");
+    ExpectFile(c, run->folder, written, L"Alarm_List.txt when WM_ENDSESSION returned");
+    ExpectNoBox(c, run->pid(), Ms(300), L"WM_ENDSESSION");
+    c.Expect(run->process.WaitExit(Ms(8000)), L"the program still runs 8 s after WM_ENDSESSION");
+    ExpectTrayHidden(c);
     return c.failures();
 }
 
