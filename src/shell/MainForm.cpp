@@ -306,7 +306,7 @@ void MainForm::mnuExit_Click() {
 }
 
 void MainForm::Exit(bool sessionEnds) {
-    const Raised exiting(exiting_);  // then the window is closed, or the Exit failed
+    const Raised exiting(exiting_);  // while it runs (its write-error box); then MainForm is closed
     module_.Tables.PurgePastDates(platform_.clock());
     // Every addition and deletion was saved when it was made and the rewrite never leaves a
     // half-written file, so a failure here loses at most the purge of past entries.

@@ -317,11 +317,15 @@ LRESULT Win32Window::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return DefWindowProcW(hwnd, msg, wp, lp);
         }
+        case WM_MOUSEMOVE:
+            if (!trayIcon_) {
+                return 0;  // the pointer over a form, not the tray icon's notification
+            }
+            break;
         case WM_COMMAND:
         case WM_ACTIVATE:
         case WM_SETFOCUS:
         case WM_TIMER:
-        case WM_MOUSEMOVE:
         case WM_CLOSE:
         case WM_SYSCOMMAND:
         case WM_ENDSESSION:
@@ -383,9 +387,7 @@ std::optional<LRESULT> Win32Window::Respond(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_MOUSEMOVE:
             // The tray icon's notifications: the mouse event stands where x would.
-            if (trayIcon_) {
-                trayIcon_->Notified(GET_X_LPARAM(lp));
-            }
+            trayIcon_->Notified(GET_X_LPARAM(lp));
             return 0;
         case WM_SYSCOMMAND:
             // The close box, Alt+F4 and the system menu's Close.
