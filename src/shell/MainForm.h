@@ -107,8 +107,8 @@ class MainForm final : public ui::Form, public ScheduleHost {
     bool exiting_ = false;     // Exit is under way (its write-error box may be open)
     bool tablesRead_ = false;  // the start-up has put the file's schedules into the tables
     bool reportingError_ = false;
-    int saves_ = 0;  // successful rewrites of the file
-    int ticks_ = 0;  // the tray icon is tried again every other tick
+    int saves_ = 0;                       // successful rewrites of the file
+    int ticks_ = 0;                       // the tray icon is tried again every other tick
     std::deque<std::string> alarmQueue_;  // alarms waiting for the alarm window, oldest first
     // The file as read at start-up, while it had skipped lines and no rewrite has happened yet.
     std::optional<std::string> backup_;
