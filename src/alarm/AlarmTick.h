@@ -42,10 +42,9 @@ struct Ticked {
 // tick examines the current second only. A clock set back by 60 seconds or less (a time sync)
 // examines nothing until it passes the latest second examined again, so nothing rings twice; a
 // clock set back further (the user, a time zone) examines from the new time on. A tick more
-// than 60 seconds after
-// the last (sleep, hibernation, the clock set forward) rings what is due at the current second
-// and reports as missed what fell due in between, at most the last 24 hours of it: so a weekday
-// entry is reported at most once, however long the computer slept.
+// than 60 seconds after the last (sleep, hibernation, the clock set forward) rings what is due
+// at the current second and reports as missed what fell due in between, at most the last 24
+// hours of it: so a weekday entry is reported at most once, however long the computer slept.
 class AlarmTick {
   public:
     Ticked Tick(const ScheduleTables& tables, std::chrono::local_seconds now);
