@@ -82,6 +82,7 @@ TEST(ReadFile, LinesSkippedAreAllButBlankAndPastDateLines) {
 // A store whose reads fail as a file too large for memory does.
 class TooLarge final : public Files {
   public:
+    FileStamp Stamp(const Path&) override { return {}; }
     std::optional<std::string> ReadAll(const Path&) override { throw std::bad_alloc(); }
     std::optional<WriteError> Replace(const Path&, std::string_view) override {
         ADD_FAILURE() << "nothing may be written";

@@ -50,6 +50,15 @@ std::optional<std::string> ReadWhole(
     }
 }
 
+FileStamp MemoryFiles::Stamp(const Path& path) {
+    const auto it = contents.find(path);
+    if (it == contents.end()) {
+        return {};
+    }
+    return {true, it->second.size(),
+            static_cast<std::int64_t>(std::hash<std::string>{}(it->second))};
+}
+
 std::optional<std::string> MemoryFiles::ReadAll(const Path& path) {
     const auto it = contents.find(path);
     if (it == contents.end()) {

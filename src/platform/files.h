@@ -49,9 +49,20 @@ std::optional<std::string> ReadWhole(
     std::uint64_t sizeHint,
     const std::function<std::optional<std::size_t>(char* buffer, std::size_t capacity)>& readSome);
 
+// What tells one version of a file from another without reading it: its size and last-write
+// time, or its absence. Two versions of the same size written at the same time look the same.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0;
+    std::int64_t written = 0;  // the last-write time, in the platform's own units
+    bool operator==(const FileStamp&) const = default;
+};
+
 class Files {
   public:
     virtual ~Files() = default;
+    // One query of the file's attributes, without opening it.
+    virtual FileStamp Stamp(const Path& path) = 0;
     // The whole file as bytes, or nothing when it cannot be opened or read.
     virtual std::optional<std::string> ReadAll(const Path& path) = 0;
     // Replaces the file's content with `bytes` as one step: the old content stays until the new
@@ -64,6 +75,7 @@ class Files {
 // are tried again while another program holds the file (BusyRetry).
 class DiskFiles final : public Files {
   public:
+    FileStamp Stamp(const Path& path) override;
     std::optional<std::string> ReadAll(const Path& path) override;
     std::optional<WriteError> Replace(const Path& path, std::string_view bytes) override;
 
@@ -74,9 +86,11 @@ class DiskFiles final : public Files {
     Pause pause;
 };
 
-// Files kept in memory, for tests and the fuzzer.
+// Files kept in memory, for tests and the fuzzer. A file's stamp changes with every change of its
+// bytes: its "time" is a hash of them.
 class MemoryFiles final : public Files {
   public:
+    FileStamp Stamp(const Path& path) override;
     std::optional<std::string> ReadAll(const Path& path) override;
     std::optional<WriteError> Replace(const Path& path, std::string_view bytes) override;
 

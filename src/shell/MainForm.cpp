@@ -301,6 +301,8 @@ std::optional<WriteError> MainForm::UpdateFile() {
     return failed;
 }
 
+void MainForm::ReadChangedFile() {}
+
 void MainForm::mnuExit_Click() {
     Exit(false);
 }

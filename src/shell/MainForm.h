@@ -64,6 +64,7 @@ class MainForm final : public ui::Form, public ScheduleHost {
 
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
     std::optional<WriteError> UpdateFile() override;
+    void ReadChangedFile() override;
     ui::Window& ListWindow() override { return frmAllSch.Get().window(); }
     AddNewTime& AddNewTimeForm() override { return addNewTime.Get(); }
     AddNewYobi& AddNewYobiForm() override { return addNewYobi.Get(); }

@@ -248,6 +248,7 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
     const auto when =
         MakeLocalTime(Whole(year), Whole(month), Whole(day), Whole(hour), Whole(minute));
     if (when < now) {
+        r.past = DateSchedule{name, when};
         return Dropped(std::move(r), LineMessage::PastError);
     }
     tables.AppendDate(DateSchedule{name, when});
@@ -256,19 +257,41 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
 }
 
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
-                      const LineMessageSink& onMessage, ReadFile* read) {
-    // A file too large to hold or decode is a read failure like any other.
+                      const LineMessageSink& onMessage, ReadFile* read,
+                      const ScheduleTables* held) {
+    // A file too large to hold is a read failure like any other.
     try {
         std::optional<std::string> bytes = files.ReadAll(path);
-        if (!bytes) {
-            return false;
+        return bytes && LoadScheduleBytes(tables, *bytes, clock, onMessage, read, held);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+bool LoadScheduleBytes(ScheduleTables& tables, const std::string& bytes, const Clock& clock,
+                       const LineMessageSink& onMessage, ReadFile* read,
+                       const ScheduleTables* held) {
+    const auto isHeld = [held](const DateSchedule& e) {
+        for (std::int16_t i = 1; held && i <= held->DateCount(); ++i) {
+            if (held->Date(i) == e) {
+                return true;
+            }
         }
-        const std::string text = Cp932ToUtf8(*bytes);
+        return false;
+    };
+    // A file too large to decode is a read failure like any other.
+    try {
+        const std::string text = Cp932ToUtf8(bytes);
         bool skipped = text.find(kReplacementCharacter) != std::string::npos;
         for (const std::string& line : SplitScheduleLines(text)) {
             const LineResult r = Conv_LineText_to_Date(tables, line, clock.Now());
             if (r.outcome == LineOutcome::ReadFailure) {
                 return false;
+            }
+            if (r.outcome == LineOutcome::Dropped && r.past && isHeld(*r.past)) {
+                continue;  // rung already, waiting for Exit's purge
             }
             if (r.outcome == LineOutcome::Dropped) {
                 skipped = skipped || r.message != LineMessage::PastError;
@@ -280,7 +303,7 @@ bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, co
             }
         }
         if (read) {
-            *read = ReadFile{std::move(*bytes), skipped};
+            *read = ReadFile{bytes, skipped};
         }
         return true;
     } catch (const std::bad_alloc&) {

@@ -50,7 +50,8 @@ enum class LineOutcome {
 struct LineResult {
     LineOutcome outcome = LineOutcome::Ignored;
     LineMessage message = LineMessage::None;
-    std::string strippedLine;  // the line without its blanks, as the message shows it
+    std::string strippedLine;          // the line without its blanks, as the message shows it
+    std::optional<DateSchedule> past;  // a date line dropped as past: its entry
 
     // "message\nstripped line", the text of the box for a dropped line.
     std::string MessageBoxText() const;
@@ -76,9 +77,16 @@ struct ReadFile {
 // Reads the file into `tables` (expected empty). False on a read failure: the file cannot be
 // read or held in memory, or a line fails as above. Entries appended before a failure stay in
 // the tables. The clock is read for each date line. With `read` given, it receives the file's
-// bytes and whether they need a backup.
+// bytes and whether they need a backup. With `held` given (the tables of a running program read
+// again), a past date line equal to one of its date entries (rung, waiting for Exit's purge) is
+// dropped without a message.
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
-                      const LineMessageSink& onMessage, ReadFile* read = nullptr);
+                      const LineMessageSink& onMessage, ReadFile* read = nullptr,
+                      const ScheduleTables* held = nullptr);
+// The same from bytes already read.
+bool LoadScheduleBytes(ScheduleTables& tables, const std::string& bytes, const Clock& clock,
+                       const LineMessageSink& onMessage, ReadFile* read = nullptr,
+                       const ScheduleTables* held = nullptr);
 
 // Building blocks, exposed for tests.
 

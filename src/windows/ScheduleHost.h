@@ -20,6 +20,10 @@ class ScheduleHost {
     virtual void mnuShowAllSch_Click() = 0;
     // Rewrites Alarm_List.txt from the tables; the old file stays whole on failure.
     virtual std::optional<WriteError> UpdateFile() = 0;
+    // Reads Alarm_List.txt again, with its boxes, when another program has changed it since it
+    // was last read or written: called before a change of the user's is checked and saved, so
+    // that the change applies to the file as it now is.
+    virtual void ReadChangedFile() = 0;
     // A schedule was just added that falls due today at `due`. The date dialog accepts the
     // current minute in its first second, which the one-second tick may already have examined:
     // then the schedule rings now, so that it rings exactly once.

@@ -30,6 +30,7 @@ class VirtualClock final : public Clock {
 class LoggingFiles final : public Files {
   public:
     LoggingFiles(MemoryFiles& disk, std::vector<std::string>& log) : disk_(disk), log_(log) {}
+    FileStamp Stamp(const Path& path) override { return disk_.Stamp(path); }  // not logged
     std::optional<std::string> ReadAll(const Path& path) override;
     std::optional<WriteError> Replace(const Path& path, std::string_view bytes) override;
 

@@ -29,6 +29,15 @@ class FileDescriptor {
 
 }  // namespace
 
+FileStamp DiskFiles::Stamp(const Path& path) {
+    struct stat info {};
+    if (::stat(path.Utf8().c_str(), &info) != 0) {
+        return {};
+    }
+    return {true, static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
 std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
     FileDescriptor fd(::open(path.Utf8().c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {

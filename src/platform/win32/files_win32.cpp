@@ -44,6 +44,16 @@ Pause PauseOrSleep(const Pause& seam) {
 
 }  // namespace
 
+FileStamp DiskFiles::Stamp(const Path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(win32::Widen(path.Utf8()).c_str(), GetFileExInfoStandard, &data)) {
+        return {};
+    }
+    return {true, (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+            static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                      data.ftLastWriteTime.dwLowDateTime)};
+}
+
 std::optional<std::string> DiskFiles::ReadAll(const Path& path) {
     const std::wstring name = win32::Widen(path.Utf8());
     std::optional<std::string> bytes;
