@@ -252,6 +252,15 @@ TEST(ExitRequest, AtTheSessionsEndAFailedSaveIsSilentAndTheSplashIsNotWaitedFor)
     EXPECT_TRUE(app.platform.Ended());
     EXPECT_TRUE(app.platform.boxes.empty());
     EXPECT_EQ(app.FileBytes(), Utf8ToCp932(kFile));
+
+    // A file another program changed, not read yet, is left as it is.
+    RunningApp edited(kStart);
+    edited.Start(kFile);
+    edited.platform.Advance(milliseconds(3000));
+    edited.PutFile(kFile + "メモ\r\n");
+    static_cast<HeadlessWindow&>(edited.main.window()).SessionEnds();
+    EXPECT_TRUE(edited.platform.Ended());
+    EXPECT_EQ(edited.File(), kFile + "メモ\r\n");
 }
 
 // The request at the moments the table above only compares: the effects Exit is known by.

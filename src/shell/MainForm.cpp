@@ -1,8 +1,10 @@
 #include "shell/MainForm.h"
 
+#include <new>
 #include <stdexcept>
 
 #include "alarm/MissedNotice.h"
+#include "platform/text.h"
 #include "store/ScheduleReader.h"
 
 namespace pelmora {
@@ -166,12 +168,16 @@ void MainForm::StartUp() {
     ReadFile read;
     ScheduleTables tables;
     std::vector<LineResult> dropped;
-    const bool loaded = LoadScheduleFile(
-        tables, platform_.files(), ScheduleFilePath(), platform_.clock(),
-        [&dropped](const LineResult& r) { dropped.push_back(r); }, &read);
+    known_ = platform_.files().Stamp(ScheduleFilePath());
+    const std::optional<std::string> bytes = ReadBytes();
+    const bool loaded =
+        bytes && LoadScheduleBytes(
+                     tables, *bytes, platform_.clock(),
+                     [&dropped](const LineResult& r) { dropped.push_back(r); }, &read);
     if (loaded) {
         module_.Tables = std::move(tables);
         tablesRead_ = true;
+        knownBytes_ = *bytes;
         if (read.needsBackup) {
             backup_ = std::move(read.bytes);  // saved as Alarm_List.bak before the first rewrite
         }
@@ -192,6 +198,98 @@ void MainForm::StartUp() {
     }
 }
 
+std::optional<std::string> MainForm::ReadBytes() {
+    try {
+        return platform_.files().ReadAll(ScheduleFilePath());
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // too large to hold: a read failure like any other
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<MainForm::Reading> MainForm::WatchFile() {
+    // Not before the start-up's boxes are answered, not while a reading's are open, not during
+    // Exit: a change made meanwhile is read afterwards.
+    if (!loaded_ || reading_ || exiting_) {
+        return std::nullopt;
+    }
+    const FileStamp stamp = platform_.files().Stamp(ScheduleFilePath());
+    if (stamp == known_ || stamp != seen_) {
+        // A file still being written, or replaced by an editor that saves by renaming, is read
+        // once its stamp has stayed the same for two ticks.
+        seen_ = stamp == known_ ? std::nullopt : std::optional(stamp);
+        return std::nullopt;
+    }
+    seen_.reset();
+    return ReadAgain();
+}
+
+std::optional<MainForm::Reading> MainForm::ReadAgain() {
+    const FileStamp stamp = platform_.files().Stamp(ScheduleFilePath());
+    if (stamp == known_) {
+        return std::nullopt;
+    }
+    known_ = stamp;
+    const std::optional<std::string> bytes = stamp.exists ? ReadBytes() : std::nullopt;
+    if (bytes && *bytes == knownBytes_) {
+        return std::nullopt;  // the same bytes written again
+    }
+    knownBytes_ = bytes.value_or("");
+    Reading reading;
+    ScheduleTables tables;
+    ReadFile read;
+    // A one-off entry that has rung, waiting for Exit's purge, is past now: not worth a word.
+    const bool loaded =
+        bytes && LoadScheduleBytes(
+                     tables, *bytes, platform_.clock(),
+                     [&reading](const LineResult& r) { reading.dropped.push_back(r); }, &read,
+                     &module_.Tables);
+    if (!loaded) {
+        // The tables stay as they were; the file as it stands is kept before the next rewrite.
+        reading.failed = true;
+        keepDiskAsBackup_ = true;
+        return reading;
+    }
+    const FrmAllSch::Selection keep =
+        frmAllSch.Exists() ? frmAllSch.Get().Selected() : FrmAllSch::Selection{};
+    module_.Tables = std::move(tables);
+    keepDiskAsBackup_ = false;
+    backup_.reset();  // a later reading replaces an earlier one's pending copy
+    if (read.needsBackup) {
+        backup_ = std::move(read.bytes);
+    }
+    Refill(keep);
+    return reading;
+}
+
+void MainForm::ShowReading(const Reading& reading) {
+    const Raised open(reading_);
+    for (const LineResult& r : reading.dropped) {
+        platform_.MsgBox(r.MessageBoxText(), LineMessageTitle, ui::Buttons::Ok, ui::Icon::None);
+    }
+    if (reading.failed) {
+        platform_.MsgBox(RereadErrorText, ReadErrorTitle, ui::Buttons::Ok, ui::Icon::None);
+    }
+}
+
+void MainForm::ReadChangedFile() {
+    if (loaded_ && !reading_) {
+        if (const std::optional<Reading> reading = ReadAgain()) {
+            ShowReading(*reading);
+        }
+    }
+}
+
+void MainForm::Refill(const FrmAllSch::Selection& keep) {
+    if (FrmAllSch* list = frmAllSch.IfExists()) {
+        list->Refill(keep);
+    }
+    if (FrmDaySch* today = frmDaySch.IfExists()) {
+        FillToday(*today);
+    }
+}
+
 void MainForm::AddTrayIcon() {
     module_.TrayIconData.tip = kTrayTip;
     trayIcon_->Add(module_.TrayIconData);
@@ -207,6 +305,9 @@ void MainForm::Form_MouseMove(ui::TrayMouse event) {
 }
 
 void MainForm::Timer1_Timer() {
+    // Another program's change of the file is read before the tick examines its second, and
+    // its boxes come after the alarms.
+    const std::optional<Reading> reading = WatchFile();
     const Ticked ticked = tick_.Tick(module_.Tables, platform_.clock().Now());
     for (const std::string& name : ticked.due) {
         RingAlarm(name);
@@ -221,7 +322,10 @@ void MainForm::Timer1_Timer() {
     if (++ticks_ % 2 == 0) {
         trayIcon_->TryAgain();
     }
-    // Last: the ticks go on while the box is open, and may ring.
+    // Last: the ticks go on while the boxes are open, and may ring.
+    if (reading) {
+        ShowReading(*reading);
+    }
     if (!ticked.missed.empty()) {
         ReportMissedAlarms(ticked.missed);
     }
@@ -278,6 +382,14 @@ void MainForm::mnuShowAllSch_Click() {
 
 void MainForm::mnuToday_Click() {
     FrmDaySch& today = frmDaySch.Get();
+    FillToday(today);
+    today.window().Show();
+    HideIfOpen(frmAllSch);
+    HideIfOpen(addNewTime);
+    HideIfOpen(addNewYobi);
+}
+
+void MainForm::FillToday(FrmDaySch& today) {
     module_.Today.TodayEntries.clear();
     today.ListSch.Clear();
     // One reading of the clock for the whole list: the day, the weekday and the marks agree.
@@ -286,22 +398,26 @@ void MainForm::mnuToday_Click() {
     for (const std::string& line : TodayLines(module_.Today, now)) {
         today.ListSch.AddItem(line);
     }
-    today.window().Show();
-    HideIfOpen(frmAllSch);
-    HideIfOpen(addNewTime);
-    HideIfOpen(addNewYobi);
 }
 
 std::optional<WriteError> MainForm::UpdateFile() {
+    if (keepDiskAsBackup_) {
+        // The file could not be read again: it is kept as it stands (a deleted one has nothing
+        // to keep) before the tables replace it.
+        backup_ = ReadBytes();
+        keepDiskAsBackup_ = false;
+    }
     std::optional<WriteError> failed =
         pelmora::UpdateFile(module_.Tables, platform_.files(), ScheduleFilePath(), backup_);
     if (!failed) {
         ++saves_;
+        // The program's own writes are no change to read.
+        knownBytes_ = Utf8ToCp932(FormatScheduleFile(module_.Tables));
+        known_ = platform_.files().Stamp(ScheduleFilePath());
+        seen_.reset();
     }
     return failed;
 }
-
-void MainForm::ReadChangedFile() {}
 
 void MainForm::mnuExit_Click() {
     Exit(false);
@@ -309,10 +425,16 @@ void MainForm::mnuExit_Click() {
 
 void MainForm::Exit(bool sessionEnds) {
     const Raised exiting(exiting_);  // while it runs (its write-error box); then MainForm is closed
+    // A change another program made is read first, with its boxes; at the session's end no box
+    // can show, and a file changed since this run last read or wrote it is left as it is.
+    if (!sessionEnds) {
+        ReadChangedFile();
+    }
+    const bool changed = sessionEnds && platform_.files().Stamp(ScheduleFilePath()) != known_;
     module_.Tables.PurgePastDates(platform_.clock());
     // Every addition and deletion was saved when it was made and the rewrite never leaves a
     // half-written file, so a failure here loses at most the purge of past entries.
-    if (UpdateFile() && !sessionEnds) {
+    if (!changed && UpdateFile() && !sessionEnds) {
         platform_.MsgBox(WriteErrorText, WriteErrorTitle, ui::Buttons::Ok, ui::Icon::None);
     }
     trayIcon_->Delete();

@@ -13,6 +13,7 @@
 #include "shell/FormSlot.h"
 #include "shell/FrmOpening.h"
 #include "shell/Module1.h"
+#include "store/ScheduleReader.h"
 #include "store/ScheduleWriter.h"
 #include "windows/AddNewTime.h"
 #include "windows/AddNewYobi.h"
@@ -21,6 +22,10 @@
 #include "windows/ScheduleHost.h"
 
 namespace pelmora {
+
+// What the user is told when the file, changed by another program, cannot be read again.
+inline constexpr std::string_view RereadErrorText =
+    "Alarm_List.txtの読込み時にエラーが発生しました。変更前のスケジュールで動作を続けます。";
 
 // What the user is told when an event threw: what it had done is taken back.
 inline constexpr std::string_view UnexpectedErrorText =
@@ -81,8 +86,25 @@ class MainForm final : public ui::Form, public ScheduleHost {
     FormSlot<FrmDaySch> frmDaySch;
 
   private:
+    // What a reading of the file found: the boxes to show once the tables are in place.
+    struct Reading {
+        std::vector<LineResult> dropped;
+        bool failed = false;
+    };
+
     // The start-up after the single-instance test; throws when it cannot finish.
     void StartUp();
+    // The file's bytes, or nothing when it cannot be read or held in memory.
+    std::optional<std::string> ReadBytes();
+    // Another program's change of the file, once its stamp has stayed the same for two ticks.
+    std::optional<Reading> WatchFile();
+    // Reads the file when it is not the version this run last read or wrote: on success the
+    // tables are replaced and the lists refilled; either way each version is read once.
+    std::optional<Reading> ReadAgain();
+    void ShowReading(const Reading& reading);
+    // The list window and today's window, where they exist, filled from the tables again.
+    void Refill(const FrmAllSch::Selection& keep);
+    void FillToday(FrmDaySch& today);
     void AddTrayIcon();
     // Exit's purge and save, the icon removed and the program ended. While the session ends no
     // box can show: a failed save is not reported, and the splash is not waited for.
@@ -111,6 +133,14 @@ class MainForm final : public ui::Form, public ScheduleHost {
     int saves_ = 0;                       // successful rewrites of the file
     int ticks_ = 0;                       // the tray icon is tried again every other tick
     std::deque<std::string> alarmQueue_;  // alarms waiting for the alarm window, oldest first
+    // The file as this run last read or wrote it: its stamp and bytes; another stamp seen at the
+    // last tick and not read yet; a reading's boxes open; a reading that failed, whose file is
+    // kept as Alarm_List.bak before the next rewrite.
+    FileStamp known_;
+    std::string knownBytes_;
+    std::optional<FileStamp> seen_;
+    bool reading_ = false;
+    bool keepDiskAsBackup_ = false;
     // The file as read at start-up, while it had skipped lines and no rewrite has happened yet.
     std::optional<std::string> backup_;
 };

@@ -11,11 +11,22 @@ namespace {
 
 constexpr std::string_view kDeleteQuestion = "以下のスケジュールを削除してもよろしいですか。";
 constexpr std::string_view kDeleteTitle = "スケジュールの削除";
+constexpr std::string_view kNotFoundText = "削除するスケジュールが見つかりません。";
+constexpr std::string_view kNotFoundTitle = "警告";
 
 // The two tables as the delete buttons see them: count, entry k, removal, and how the question
 // names the entry after its name.
 template <typename Entry>
 struct Table;
+
+// The number of the first entry equal to `entry` (a date entry: name and date-time; a weekday
+// entry: name, code and time), or nothing.
+template <typename Entry>
+std::optional<std::int16_t> Find(const ScheduleTables& t, const Entry& entry);
+
+// The entry of the list's selected line, or nothing.
+template <typename Entry>
+std::optional<Entry> SelectedIn(const ScheduleTables& t, const ui::ListBox& list);
 
 template <>
 struct Table<DateSchedule> {
@@ -36,6 +47,32 @@ struct Table<WeekdaySchedule> {
         return DayPhrase(e.Code) + " " + FormatJapaneseTime(e.TimeOfDay);
     }
 };
+
+template <typename Entry>
+std::optional<std::int16_t> Find(const ScheduleTables& t, const Entry& entry) {
+    for (std::int16_t k = 1; k <= Table<Entry>::Count(t); ++k) {
+        if (Table<Entry>::At(t, k) == entry) {
+            return k;
+        }
+    }
+    return std::nullopt;
+}
+
+template <typename Entry>
+std::optional<Entry> SelectedIn(const ScheduleTables& t, const ui::ListBox& list) {
+    const auto k = static_cast<std::int16_t>(list.ListIndex() + 1);
+    if (k < 1 || k > Table<Entry>::Count(t)) {
+        return std::nullopt;
+    }
+    return Table<Entry>::At(t, k);
+}
+
+template <typename Entry>
+void SelectAgain(const ScheduleTables& t, ui::ListBox& list, const std::optional<Entry>& entry) {
+    if (const auto k = entry ? Find(t, *entry) : std::nullopt) {
+        list.SetListIndex(*k - 1);
+    }
+}
 
 }  // namespace
 
@@ -116,6 +153,17 @@ void FrmAllSch::Fill() {
     }
 }
 
+FrmAllSch::Selection FrmAllSch::Selected() const {
+    return {SelectedIn<DateSchedule>(tables_, ListSchTime),
+            SelectedIn<WeekdaySchedule>(tables_, ListSchYobi)};
+}
+
+void FrmAllSch::Refill(const Selection& keep) {
+    Fill();
+    SelectAgain(tables_, ListSchTime, keep.date);
+    SelectAgain(tables_, ListSchYobi, keep.weekday);
+}
+
 void FrmAllSch::ListSchTime_Click() {
     CmdDelTime.SetEnabled(ListSchTime.ListIndex() >= 0);
 }
@@ -143,19 +191,25 @@ void FrmAllSch::CmdDelYobi_Click() {
 template <typename Entry>
 void FrmAllSch::DeleteSelected(ui::ListBox& list) {
     using T = Table<Entry>;
-    const auto k = static_cast<std::int16_t>(list.ListIndex() + 1);
-    if (k < 1 || k > T::Count(tables_)) {
+    const std::optional<Entry> entry = SelectedIn<Entry>(tables_, list);
+    if (!entry || !Confirm(entry->Name + "\n" + T::When(*entry))) {
         return;
     }
-    const Entry entry = T::At(tables_, k);
-    if (!Confirm(entry.Name + "\n" + T::When(entry))) {
+    // The file may have been changed by another program meanwhile: it is read first, and only
+    // an entry equal to the one the user was asked about is removed, wherever it now stands.
+    host_.ReadChangedFile();
+    if (window().Closed()) {
         return;
     }
-    // The question let other events run; delete only the entry the user was asked about.
-    if (k > T::Count(tables_) || T::At(tables_, k) != entry) {
+    const std::optional<std::int16_t> k = Find(tables_, *entry);
+    if (!k) {
+        platform_.MsgBox(kNotFoundText, kNotFoundTitle, ui::Buttons::Ok, ui::Icon::None);
+        if (!window().Closed()) {
+            host_.mnuShowAllSch_Click();  // the list as it now is
+        }
         return;
     }
-    T::Remove(tables_, k);
+    T::Remove(tables_, *k);
     list.Clear();
     host_.mnuShowAllSch_Click();
     // The entry stays deleted; the next successful rewrite saves the tables as they are.

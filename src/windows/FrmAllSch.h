@@ -2,6 +2,8 @@
 // Every schedule in two lists, one-off by date and weekly by weekday, in list order (which is
 // also the tables' order, so row r is entry r + 1); deleting after a confirmation; the way to
 // the two add dialogs.
+#include <optional>
+
 #include "platform/ui.h"
 #include "store/ScheduleTables.h"
 #include "windows/ScheduleHost.h"
@@ -17,6 +19,14 @@ class FrmAllSch final : public ui::Form {
 
     // Reorders both tables and rebuilds both lists; both delete buttons start disabled.
     void Fill();
+    // The entries of the selected lines, to select again after the tables were replaced.
+    struct Selection {
+        std::optional<DateSchedule> date;
+        std::optional<WeekdaySchedule> weekday;
+    };
+    Selection Selected() const;
+    // Fill, then the lines of those entries that are still there selected again.
+    void Refill(const Selection& keep);
 
     ui::ListBox& ListSchTime;
     ui::ListBox& ListSchYobi;
