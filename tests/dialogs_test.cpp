@@ -135,6 +135,9 @@ TEST(DateDialogFill, SelectsNowInTheFiveBoxes) {
         {At(2100, 2, 1, 12, 0), "2100-2100 @2100, 1-12 @2, 1-28 @1, 0-23 @12, 0-59 @0"},
         {At(2095, 12, 31, 18, 7), "2095-2100 @2095, 1-12 @12, 1-31 @31, 0-23 @18, 0-59 @7"},
         {At(2030, 4, 30, 6, 5), "2030-2040 @2030, 1-12 @4, 1-30 @30, 0-23 @6, 0-59 @5"},
+        {At(2000, 2, 29, 8, 30), "2002-2010 @2002, 1-12 @2, 1-28 @28, 0-23 @8, 0-59 @30"},
+        {At(1985, 7, 4, 0, 1), "2002-2002 @2002, 1-12 @7, 1-31 @4, 0-23 @0, 0-59 @1"},
+        {At(2104, 2, 29, 7, 0), "2100-2100 @2100, 1-12 @2, 1-28 @28, 0-23 @7, 0-59 @0"},
     };
     for (const auto& [now, shown] : cases) {
         App app(now);
@@ -253,18 +256,23 @@ TEST(AddChecks, EitherTableFullRefusesBothDialogs) {
         };
         for (const bool dateDialog : {true, false}) {
             // A blank name as well: the capacity is checked first.
-            ExpectRefused(dateDialog, fill.first == 100 ? "会議" : " ", full,
+            ExpectRefused(dateDialog, fill.first == 100 ? "会議😀" : " ", full,
                           Ok("スケジュールは100件までです。", "Pelmora"));
         }
     }
 }
 
-TEST(AddChecks, BlankNamesAndTypedOverBoxesAreRefused) {
+TEST(AddChecks, BlankOrUnholdableNamesAndTypedOverBoxesAreRefused) {
     const Prepare nothing = [](App&, HeadlessWindow&) {};
     for (const bool dateDialog : {true, false}) {
         for (const char* blank : {"", "  ", "　", " 　 　"}) {
             ExpectRefused(dateDialog, blank, nothing,
                           Ok("スケジュール名を入力してください。", kWarning));
+        }
+        // Written as "?", or read back as another character ("〜" as "～", "−" as "－").
+        for (const char* lost : {"会議😀", "Noël", "회의", "〜", "−5分", "\uFFFD"}) {
+            ExpectRefused(dateDialog, lost, nothing,
+                          Ok("スケジュール名に使用できない文字が含まれています。", kWarning));
         }
     }
     // Typed text that is none of the box's entries.
@@ -363,6 +371,14 @@ TEST(AddChecks, OnlyTheSameCodeAtTheSameTimeIsADuplicate) {
     app.AddWeekday("二度目", "月～金", 7, 0);
     EXPECT_EQ(app.Boxes().back(), Ok(kDuplicateText, "Pelmora"));
     EXPECT_EQ(app.module.Tables.WeekdayCount(), 3);
+}
+
+TEST(AddChecks, NamesOfCodePage932AreKeptAsTyped) {
+    for (const std::string name : {"会議?", "～", "ｶｲｷﾞ", "①髙", "\\"}) {  // "～": U+FF5E
+        App app(kNow);
+        app.AddWeekday(name, "月", 7, 0);
+        EXPECT_EQ(app.File(), name + ",MON, 7, 0\r\n");
+    }
 }
 
 // The weekday box --------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "windows/AddNewTime.h"
 
+#include <algorithm>
+
 #include "store/Calendar.h"
 #include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
@@ -72,11 +74,13 @@ void AddNewTime::SetUpTimeCmb(std::chrono::local_seconds now) {
     const int year = static_cast<int>(today.year());
     const int month = static_cast<int>(static_cast<unsigned>(today.month()));
     const hh_mm_ss time{TimeOfDayOf(now)};
-    // The years from this one on, so a date can always be chosen, whatever the year.
-    FillNumbers(CmbYr, year, std::min(year + kYearsOffered - 1, std::max(year, kLastYear)), year);
+    // Never empty: a clock before 2002 or after 2100 is offered the nearest year the file keeps.
+    const int first = std::clamp(year, kFirstYear, kLastYear);
+    FillNumbers(CmbYr, first, std::clamp(year + kYearsOffered - 1, kFirstYear, kLastYear), first);
     FillNumbers(CmbMt, 1, 12, month);
-    FillNumbers(CmbDy, 1, MonthLength(year, month),
-                static_cast<int>(static_cast<unsigned>(today.day())));
+    const int length = MonthLength(first, month);
+    FillNumbers(CmbDy, 1, length,
+                std::min(static_cast<int>(static_cast<unsigned>(today.day())), length));
     FillNumbers(CmbHr, 0, 23, static_cast<int>(time.hours().count()));
     FillNumbers(CmbMin, 0, 59, static_cast<int>(time.minutes().count()));
 }
@@ -110,8 +114,12 @@ void AddNewTime::CmbMt_Click() {
 }
 
 void AddNewTime::Cb_set_Click() {
-    const std::string typed = WithoutLineBreaks(TxtTimeTag.Text());
-    if (!CheckRoomAndName(platform_, tables_, typed)) {
+    host_.ReadChangedFile();
+    if (window().Closed()) {
+        return;  // the program was ended while a box of the reading was open
+    }
+    const std::string name = SafeName(TrimBlanks(WithoutLineBreaks(TxtTimeTag.Text())));
+    if (!CheckRoomAndName(platform_, tables_, name)) {
         return;
     }
     // Typed entries are picked in this order, so a typed year or month refills the days (and
@@ -135,7 +143,6 @@ void AddNewTime::Cb_set_Click() {
             return Warn(platform_, kDuplicateText, "");
         }
     }
-    const std::string name = SafeName(TrimBlanks(typed));
     tables_.AppendDate({name, when});
     if (FinishAddition(
             platform_, host_, window(), [this] { tables_.RemoveDate(tables_.DateCount()); }, name,

@@ -9,9 +9,10 @@
 
 namespace pelmora {
 
-// The years the year box offers: this year and the ten after it, never beyond 2100, the last
-// year the schedule file accepts.
+// The years the year box offers: this year and the ten after it, within the years the schedule
+// file's reader accepts, 2002 to 2100 (a year outside them would be dropped at the next start).
 inline constexpr int kYearsOffered = 11;
+inline constexpr int kFirstYear = 2002;
 inline constexpr int kLastYear = 2100;
 
 class AddNewTime final : public ui::Form {
@@ -23,7 +24,9 @@ class AddNewTime final : public ui::Form {
     AddNewTime(ui::Platform& platform, ScheduleTables& tables, bool& active, ScheduleHost& host);
 
     // Fills the five boxes and selects `now` in them (the list window runs it before every
-    // opening); the name box keeps its text.
+    // opening); the name box keeps its text. On a clock whose year the box does not offer, the
+    // offered year nearest it is selected, with now's month, time and day (the month's last day
+    // in that year when it is shorter: 29 February becomes the 28th).
     void SetUpTimeCmb(std::chrono::local_seconds now);
 
     ui::TextBox& TxtTimeTag;

@@ -82,8 +82,13 @@ void AddNewYobi::CmbYobi_Change() {
 }
 
 void AddNewYobi::Cb_set_Click() {
-    const std::string typed = WithoutLineBreaks(TxtYobiTag.Text());
-    if (!CheckRoomAndName(platform_, tables_, typed)) {
+    host_.ReadChangedFile();
+    if (window().Closed()) {
+        return;  // the program was ended while a box of the reading was open
+    }
+    // The name is stored as typed, blanks and all.
+    const std::string name = SafeName(TxtYobiTag.Text());
+    if (!CheckRoomAndName(platform_, tables_, name)) {
         return;
     }
     if (CmbYobi.ListIndex() < 0) {
@@ -104,8 +109,7 @@ void AddNewYobi::Cb_set_Click() {
             return Warn(platform_, kDuplicateText, "");
         }
     }
-    // The name is stored as typed, blanks and all.
-    const WeekdaySchedule entry{SafeName(typed), IdxToYobiTag(p + 1), time};
+    const WeekdaySchedule entry{name, IdxToYobiTag(p + 1), time};
     tables_.AppendWeekday(entry);
     const std::chrono::local_seconds now = platform_.clock().Now();
     std::optional<std::chrono::local_seconds> dueToday;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <limits>
 
+#include "platform/text.h"
 #include "store/ScheduleWriter.h"
 #include "store/TextMeasure.h"
 
@@ -65,14 +66,26 @@ void Warn(ui::Platform& platform, std::string_view text, std::string_view title)
     platform.MsgBox(text, title, ui::Buttons::Ok, ui::Icon::None);
 }
 
-bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables,
-                      std::string_view typedName) {
+bool FileCanHold(std::string_view name) {
+    // The writer's own conversion, there and back. Each character the encoder cannot keep
+    // exactly becomes one "?", which reads back as "?" and not as the character, so the text
+    // differs exactly where something would be lost: a "?" the user typed is kept, and so is
+    // "～" (U+FF5E), while "〜" (U+301C, which some converters write as the same bytes and
+    // read back as "～"), U+FFFD and malformed text are not.
+    return Cp932ToUtf8(Utf8ToCp932(name)) == name;
+}
+
+bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name) {
     if (tables.DateCount() >= ScheduleCapacity || tables.WeekdayCount() >= ScheduleCapacity) {
         Warn(platform, kCapacityText, "");
         return false;
     }
-    if (TrimBlanks(typedName).empty()) {
+    if (TrimBlanks(name).empty()) {
         Warn(platform, kNameText, kWarningTitle);
+        return false;
+    }
+    if (!FileCanHold(name)) {
+        Warn(platform, kUnholdableNameText, kWarningTitle);
         return false;
     }
     return true;

@@ -13,6 +13,8 @@ namespace pelmora {
 
 inline constexpr std::string_view kCapacityText = "スケジュールは100件までです。";
 inline constexpr std::string_view kNameText = "スケジュール名を入力してください。";
+inline constexpr std::string_view kUnholdableNameText =
+    "スケジュール名に使用できない文字が含まれています。";
 inline constexpr std::string_view kInvalidNumberText =
     "入力された数値が不正です。確認してください。";
 inline constexpr std::string_view kDuplicateText = "同じ時間に二重の予約はできません。";
@@ -39,10 +41,13 @@ void FillNumbers(ui::ComboBox& box, int first, int last, int selected);
 // A message box of the dialogs: an OK button and no icon (an empty title gives the program's).
 void Warn(ui::Platform& platform, std::string_view text, std::string_view title);
 
-// The first two checks of "設定": room in both tables (either table full refuses an addition to
-// either), then a name that is not blank once trimmed. False after showing the refusal.
-bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables,
-                      std::string_view typedName);
+// Whether Alarm_List.txt keeps the name as it is: every character is one of code page 932's.
+bool FileCanHold(std::string_view name);
+
+// The first checks of "設定": room in both tables (either table full refuses an addition to
+// either), then a name that is not blank once trimmed, then one the file can hold. `name` is the
+// name the dialog would store. False after showing the refusal.
+bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name);
 
 // The most characters a name box takes (pasted text is cut there): a name that long still
 // leaves its written line within the 32,767 characters the reader takes.
