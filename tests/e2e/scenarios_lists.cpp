@@ -267,4 +267,91 @@ int ListDelete(const Options& o) {
     return c.failures();
 }
 
+// Another program rewrites Alarm_List.txt while the list window is open, adding a weekday line
+// for the next minute and a note. The program reads it again within seconds (the selected row
+// stays selected), the added entry rings at its minute, and the next deletion first keeps the
+// edited file as Alarm_List.bak, then writes the added line in the program's format.
+int FileEdited(const Options& o) {
+    Checks c;
+    const SYSTEMTIME due = LocalAt(2027, 3, 10, 9, 0);  // a Wednesday
+    const std::wstring original = L"歯医者の予約,2027,3,11,9,30\r\nゴミ出し,MON,7,30\r\n";
+    auto run = StartOn(c, o, L"file-edited", Cp932(original), LocalAt(2027, 3, 10, 8, 59, 30));
+    if (!run)
+        return c.failures() + 1;
+    const RunFolder& folder = run->folder;
+    auto lw = OpenListWindow(c, *run);
+    if (!lw)
+        return c.failures();
+    SelectRow(c, lw->dates, 0, lw->deleteDate, lw->deleteWeekday, L"the date row");
+
+    // The edit comes 8 s before the minute its new line is due.
+    const long long dueUtc = LocalToUtc(due);
+    const std::string edited =
+        Cp932(original + L"手で足した予定,EVD,9,0\r\nメモ: 手で足した行\r\n");
+    if (!c.Expect(SetClockToUtc(dueUtc - 8 * kSecond), L"the clock cannot be moved") ||
+        !c.Expect(WriteBytes(folder.scheduleFile(), edited), L"cannot rewrite Alarm_List.txt"))
+        return c.failures();
+    const auto written = Clock::now();
+    const std::vector<std::wstring> weekdays = {L"ゴミ出し" + Spaces(10) + L"\t　月\t07:30",
+                                                L"手で足した予定" + Spaces(4) + L"\t 毎日\t09:00"};
+    bool read = WaitUntil([&] { return ListBoxLines(lw->weekdays) == weekdays; }, Ms(5000), Ms(5));
+    const double took = SecondsSince(written);
+    if (c.Expect(read, L"the list window does not show the added line 5 s after the edit")) {
+        Say(L"reload seen after " + N(static_cast<int>(took * 1000)) + L" ms");
+        c.Expect(took <= 3.5, L"the edit was read " + Fixed(took) + L" s after it; expected 3.5 s");
+    }
+    ExpectLines(c, ListBoxLines(lw->weekdays), weekdays, L"weekday list after the edit");
+    c.Expect(ListBoxSelection(lw->dates) == 0 && IsWindowEnabled(lw->deleteDate),
+             L"the date row lost its selection when the file was read again");
+
+    HWND alarm = nullptr;
+    long long seenAt = 0;
+    WaitUntil(
+        [&] {
+            alarm = FindTopWindow({kAlarmCaption, run->pid(), true});
+            seenAt = WallClockNow();
+            return alarm != nullptr || seenAt > dueUtc + 3 * kSecond;
+        },
+        Ms(15000), Ms(5));
+    if (!c.Expect(alarm != nullptr, L"the added entry did not ring within 3 s of its minute"))
+        return c.failures();
+    const double late = Seconds(seenAt - dueUtc);
+    Say(L"alarm window visible " + Fixed(late) + L" s after the minute began");
+    c.Expect(late >= 0 && late < 1.0, L"the alarm did not show in the first second of its minute");
+    ExpectNoBox(c, run->pid(), Ms(0), L"the edit read again");  // a note is no mistake
+    auto texts = ChildTexts(alarm);
+    c.Expect(std::find(texts.begin(), texts.end(), L"手で足した予定") != texts.end(),
+             L"the alarm window does not show the name \"手で足した予定\"");
+    auto ok = ButtonsCaptioned(alarm, L"了解");
+    if (c.Expect(ok.size() == 1, L"the alarm window has no \"了解\""))
+        PostMessageW(ok[0], BM_CLICK, 0, 0);
+    c.Expect(WaitUntil([&] { return !IsVisible(alarm); }, Ms(3000)), L"\"了解\" did not hide it");
+
+    const std::wstring bak = JoinPath(folder.path(), L"Alarm_List.bak");
+    c.Expect(!FileExists(bak), L"Alarm_List.bak was written before any rewrite");
+    SelectRow(c, lw->dates, 0, lw->deleteDate, lw->deleteWeekday, L"the date row, again");
+    auto box = AskDelete(c, *run, *lw, lw->deleteDate, L"歯医者の予約\n2027年03月11日 09時30分",
+                         L"delete after the edit");
+    if (!box || !c.Expect(AnswerMessageBox(*box, IDYES), L"the question did not close on Yes"))
+        return c.failures();
+    c.Expect(WaitFileChanged(folder, edited), L"Alarm_List.txt was not rewritten after Yes");
+    const std::wstring saved = L"ゴミ出し,MON, 7, 30\r\n手で足した予定,EVD, 9, 0\r\n";
+    ExpectFile(c, folder, saved, L"Alarm_List.txt after the deletion");
+    auto expectBak = [&](const std::wstring& what) {
+        c.ExpectEq(Visible(ReadBytes(bak).value_or("(missing)")), Visible(edited), what);
+    };
+    expectBak(L"Alarm_List.bak after the deletion");
+    c.Expect(ListBoxLines(lw->dates).empty(), L"the deleted entry is still listed");
+
+    HWND menu = OpenTrayMenu(c, run->main, run->pid(), WM_RBUTTONDOWN);
+    if (!menu)
+        return c.failures();
+    ChooseMenuItemByKeys(menu, kMenuExit);
+    c.Expect(run->process.WaitExit(Ms(8000)) && run->process.ExitCode() == DWORD{0},
+             L"Exit did not end the program with exit code 0 within 8 s");
+    ExpectFile(c, folder, saved, L"Alarm_List.txt after Exit");
+    expectBak(L"Alarm_List.bak after Exit");
+    return c.failures();
+}
+
 }  // namespace e2e
