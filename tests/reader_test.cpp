@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "store/ScheduleReader.h"
+#include "store/ScheduleWriter.h"
 
 namespace pelmora {
 namespace {
@@ -94,6 +95,11 @@ TEST(ConvLine, OutcomesAndMessages) {
         {"A,MON,7,0,5,6,7,8,9,10,11", ReadFailure}, {"A,MON,7,0,5,6,7,8,9,10,,", ReadFailure},
         {"A,2027,8,1,6,0,x,y,z,w,v", ReadFailure}, {",,,,,,,,,,,", ReadFailure},
         {",,,,,,,,,,", Dropped, ScheduleError},  // ten fields, all present and empty
+        // names up to 32,000 characters: longer ones would not be written back within a line
+        {std::string(32000, 'n') + ",MON", Added}, {std::string(32000, 'n') + ",2030,1,1", Added},
+        {std::string(32001, 'n') + ",MON,24", Dropped, ListError},  // the name before the numbers
+        {std::string(32760, 'n') + ",MON", Dropped, ListError},  // written back: 32,770 characters
+        {std::string(32001, 'n') + ",2030,13,1", Dropped, ScheduleError},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -191,11 +197,13 @@ TEST(ConvLine, OverlongLinesAreReadFailures) {
         {std::string(32767, 'a'), LineOutcome::Ignored},
         {std::string(32768, 'a'), LineOutcome::ReadFailure},
         {std::string(32767 - tail.size(), 'a') + tail, LineOutcome::ReadFailure},
-        {std::string(32766 - tail.size(), 'a') + tail, LineOutcome::Added},
+        {std::string(32000, 'a') + tail + ',' + std::string(32765 - 32000 - tail.size(), 'a'),
+         LineOutcome::Added},  // the longest name, and an ignored field to fill the line
         {repeat("会", 32767), LineOutcome::Ignored},
         {repeat("会", 32768), LineOutcome::ReadFailure},
         {repeat("会", 32767 - tail.size()) + tail, LineOutcome::ReadFailure},
-        {repeat("😀", 32766 - tail.size()) + tail, LineOutcome::Added},
+        {repeat("😀", 32000) + tail + ',' + repeat("😀", 32765 - 32000 - tail.size()),
+         LineOutcome::Added},
     };
     for (const auto& [line, outcome] : cases) {
         ScheduleTables t;
@@ -340,6 +348,43 @@ TEST(LoadScheduleFile, UndecodableBytesBecomeReplacementCharacters) {
     ASSERT_EQ(load.tables.WeekdayCount(), 2);
     EXPECT_EQ(load.tables.Weekday(1).Name, "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(load.tables.Weekday(2).Name, "\xEF\xBF\xBD@");
+}
+
+TEST(LoadScheduleFile, Utf8NamesAsWrittenAndTheFileKeptByTheFirstRewrite) {
+    const std::string mark = "\xEF\xBB\xBF", r = "\xEF\xBF\xBD";
+    const struct {
+        std::string bytes, name;
+        bool backup;
+    } cases[] = {
+        {mark + "朝会,WKD,9,0\r\n", "朝会", true},
+        {"あい,WKD,9,0", "あい", true},
+        {mark + "A\x92\xA9,WKD,9,0", "A" + r + r, true},  // code page 932 after the mark
+        {"\xC8\xBA,WKD,9,0", "ﾈｺ", false},
+    };
+    for (const auto& c : cases) {
+        ScheduleTables t;
+        ReadFile read;
+        ASSERT_TRUE(LoadScheduleBytes(t, c.bytes, ManualClock(kNow), nullptr, &read));
+        ASSERT_EQ(t.WeekdayCount(), 1);
+        EXPECT_EQ(t.Weekday(1).Name, c.name);
+        EXPECT_EQ(read.needsBackup, c.backup) << c.name;
+    }
+}
+
+// Names the writer takes read back as they were: code page 932 that could pass for UTF-8, and
+// the longest names with the longest numbers.
+TEST(LoadScheduleFile, WhatTheWriterWritesReadsBackUnchanged) {
+    ScheduleTables t;
+    t.AppendWeekday({"遉ｺ", "MON", Hm(7, 0)});  // E7 A4 BA: UTF-8 "示"
+    t.AppendWeekday({std::string(MaxNameChars, 'n'), "MTS", Hm(23, 59)});
+    t.AppendDate({std::string(MaxNameChars, 'n'), At(2100, 12, 31, 23, 59)});
+    ScheduleTables again;
+    ReadFile read;
+    ASSERT_TRUE(LoadScheduleBytes(
+        again, ScheduleFileBytes(t), ManualClock(kNow),
+        [](const LineResult& r) { ADD_FAILURE() << r.strippedLine; }, &read));
+    EXPECT_EQ(again, t);
+    EXPECT_FALSE(read.needsBackup);
 }
 
 }  // namespace

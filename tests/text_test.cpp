@@ -87,6 +87,32 @@ TEST(Cp932Text, UnrepresentableCharactersBecomeOneQuestionMark) {
     }
 }
 
+TEST(DecodeCp932OrUtf8, Utf8ByItsMarkOrWhenCp932WouldNotReadItAsJapanese) {
+    const std::string r(kReplacement);
+    const struct {
+        std::string bytes, text;
+        bool utf8;
+    } cases[] = {
+        // clang-format off
+        {"", "", false}, {"A,MON", "A,MON", false}, {"\xEF\xBB\xBF", "", true},
+        {"\xEF\xBB\xBF" "A\xEF\xBB\xBF", "A\uFEFF", true},  // only the first mark goes
+        {"\xEF\xBB\xBF\x92\xA9\xE6\x9C", r + r + r + r, true},  // code page 932 朝, a cut character
+        {"朝会", "朝会", true},          // E6 9C 9D E4 BC 9A: not code page 932
+        {"あい", "あい", true},          // E3 81 82 E3 81 84: code page 932 too, but kana
+        {"\xE7\xA4\xBA", "示", true},    // code page 932 "遉ｺ" too
+        {"ﾈｺ", "ﾈｺ", true},              // EF BE 88 EF BD BA: not code page 932
+        {"\xC8\xBA", "ﾈｺ", false},        // UTF-8 "Ⱥ"
+        {"\xC3\xA9", "ﾃｩ", false},        // UTF-8 "é", and no kana
+        {"\x92\xA9\x89\xEF", "朝会", false}, {"\xC0\x80", "ﾀ" + r, false},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        const DecodedText d = DecodeCp932OrUtf8(c.bytes);
+        EXPECT_EQ(d.text, c.text) << ::testing::PrintToString(c.bytes);
+        EXPECT_EQ(d.utf8, c.utf8) << ::testing::PrintToString(c.bytes);
+    }
+}
+
 // The characters of a text as Utf8CharLength steps through it.
 std::vector<std::string> Pieces(std::string_view s) {
     std::vector<std::string> pieces;

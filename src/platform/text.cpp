@@ -25,6 +25,41 @@ bool HasUndefinedSingleByte(std::string_view bytes) {
     return false;
 }
 
+// Decodes strictly, with the bytes that the two backends read differently refused.
+bool DecodeExactly(std::string_view bytes, std::string& out) {
+    return !HasUndefinedSingleByte(bytes) && backend::DecodeCp932Strict(bytes, out);
+}
+
+// Well-formed UTF-8 (every byte part of a character Utf8CharLength steps over) beyond ASCII.
+bool IsUtf8BeyondAscii(std::string_view s) {
+    bool beyond = false;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = Utf8CharLength(s, i);
+        if (n == 1 && static_cast<unsigned char>(s[i]) >= 0x80) {
+            return false;
+        }
+        beyond = beyond || n > 1;
+        i += n;
+    }
+    return beyond;
+}
+
+// Whether UTF-8 text holds hiragana, katakana or a CJK ideograph: all three-byte characters.
+bool HoldsKanaOrKanji(std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); i += Utf8CharLength(s, i)) {
+        if (Utf8CharLength(s, i) == 3) {
+            const auto bits = [&](std::size_t k, unsigned mask) {
+                return static_cast<char32_t>(static_cast<unsigned char>(s[i + k]) & mask);
+            };
+            const char32_t c = bits(0, 0x0F) << 12 | bits(1, 0x3F) << 6 | bits(2, 0x3F);
+            if ((c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // Encodes strictly, and only where the bytes decode back to the same text. This refuses the
 // one-way mappings each backend has of its own (glibc writes "¥" as 0x5C and "—" as 0x815C;
 // Windows writes U+0080 as 0x80), which would otherwise change a name behind the user's back
@@ -73,7 +108,7 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t i) {
 
 std::string Cp932ToUtf8(std::string_view bytes) {
     std::string out;
-    if (!HasUndefinedSingleByte(bytes) && backend::DecodeCp932Strict(bytes, out)) {
+    if (DecodeExactly(bytes, out)) {
         return out;
     }
     // Something in the text is damaged: go character by character, so that one bad byte costs
@@ -118,6 +153,28 @@ std::string Utf8ToCp932(std::string_view utf8) {
         i += n;
     }
     return out;
+}
+
+DecodedText DecodeCp932OrUtf8(std::string_view bytes) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    DecodedText d;
+    if (bytes.starts_with(kByteOrderMark)) {
+        d.utf8 = true;
+        for (std::size_t i = kByteOrderMark.size(); i < bytes.size();) {
+            const std::size_t n = Utf8CharLength(bytes, i);
+            const bool broken = n == 1 && static_cast<unsigned char>(bytes[i]) >= 0x80;
+            d.text += broken ? kReplacementCharacter : bytes.substr(i, n);
+            i += n;
+        }
+    } else if (IsUtf8BeyondAscii(bytes)) {
+        if (!DecodeExactly(bytes, d.text) || HoldsKanaOrKanji(bytes)) {
+            d.utf8 = true;
+            d.text = bytes;
+        }
+    } else {
+        d.text = Cp932ToUtf8(bytes);
+    }
+    return d;
 }
 
 }  // namespace pelmora

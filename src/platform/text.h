@@ -20,6 +20,23 @@ inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 std::string Cp932ToUtf8(std::string_view bytes);
 std::string Utf8ToCp932(std::string_view utf8);
 
+// Text that may be UTF-8 (as Notepad saves it) or code page 932, read as the one it is:
+//  - bytes that begin with the UTF-8 byte order mark are UTF-8 (the mark dropped); any byte that
+//    begins no well-formed character (see Utf8CharLength) becomes U+FFFD;
+//  - well-formed UTF-8 holding a character beyond ASCII is UTF-8 when it is not code page 932
+//    (strictly, as Cp932ToUtf8 decodes without a replacement), or when read as UTF-8 it holds
+//    kana or kanji (U+3040 to U+30FF, U+4E00 to U+9FFF);
+//  - anything else is code page 932, as Cp932ToUtf8 reads it.
+// Half-width katakana do not count as kana: in UTF-8 they begin with 0xEF, which begins no code
+// page 932 character, so such text is UTF-8 anyway; and code page 932 half-width katakana that
+// happen to be well-formed UTF-8 read as letters below U+0800 ("ﾈｺ", C8 BA, is U+023A), so
+// they stay code page 932.
+struct DecodedText {
+    std::string text;   // UTF-8
+    bool utf8 = false;  // the bytes were read as UTF-8
+};
+DecodedText DecodeCp932OrUtf8(std::string_view bytes);
+
 // The first byte of a double-byte character of code page 932 (0x81 to 0x9F, 0xE0 to 0xFC).
 bool IsLeadByte(unsigned char b);
 

@@ -210,7 +210,13 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
     const std::string code = fields.size() >= 2 ? UpperAscii(fields[1]) : std::string{};
     const std::string name(fields[0]);
 
+    // A longer name would not fit its line once written back with its numbers' blanks.
+    const bool nameTooLong = CountChars(name) > MaxNameChars;
+
     if (WeekDayString(code) != NotACodeNumber) {
+        if (nameTooLong) {
+            return Dropped(std::move(r), LineMessage::ListError);
+        }
         const auto hour = FieldNumber(fields, 3);
         const auto minute = FieldNumber(fields, 4);
         if (!hour || !minute) {
@@ -231,6 +237,9 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
     // they hold; weekday lines further down are still read.
     if (tables.DateFull()) {
         return r;
+    }
+    if (nameTooLong) {
+        return Dropped(std::move(r), LineMessage::ScheduleError);
     }
     std::optional<double> parts[5];
     for (std::size_t n = 2; n <= 6; ++n) {
@@ -283,15 +292,18 @@ bool LoadScheduleBytes(ScheduleTables& tables, const std::string& bytes, const C
     };
     // A file too large to decode is a read failure like any other.
     try {
-        const std::string text = Cp932ToUtf8(bytes);
-        bool skipped = text.find(kReplacementCharacter) != std::string::npos;
-        for (const std::string& line : SplitScheduleLines(text)) {
+        // A file in UTF-8 is written back in code page 932, where its names may lose characters.
+        const DecodedText decoded = DecodeCp932OrUtf8(bytes);
+        bool skipped =
+            decoded.utf8 || decoded.text.find(kReplacementCharacter) != std::string::npos;
+        for (const std::string& line : SplitScheduleLines(decoded.text)) {
             const LineResult r = Conv_LineText_to_Date(tables, line, clock.Now());
             if (r.outcome == LineOutcome::ReadFailure) {
                 return false;
             }
             if (r.outcome == LineOutcome::Dropped && r.past && isHeld(*r.past)) {
-                continue;  // rung already, waiting for Exit's purge
+                tables.AppendDate(*r.past);  // rung already, it waits for Exit's purge
+                continue;
             }
             if (r.outcome == LineOutcome::Dropped) {
                 skipped = skipped || r.message != LineMessage::PastError;

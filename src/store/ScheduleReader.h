@@ -7,7 +7,10 @@
 //   name,code,hour,minute                   weekday line: field 2 one of the codes, any case
 //   name,year,month,day,hour,minute         date line: any other line with a comma
 // Lines without a comma are ignored. Fields beyond those are ignored, up to ten fields.
+// The file may be UTF-8 as well (DecodeCp932OrUtf8 tells which); it is always written back in
+// code page 932.
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,11 +25,15 @@ namespace pelmora {
 
 inline constexpr std::string_view ScheduleFileName = "Alarm_List.txt";
 
+// The longest name a line may hold, in characters (the add dialogs' limit too): written back as
+// "name, 2027, 12, 31, 23, 59" its line stays well within the 32,767 characters a line may have.
+inline constexpr std::size_t MaxNameChars = 32000;
+
 // Why a single line was dropped. Each is shown in a box titled LineMessageTitle.
 enum class LineMessage {
     None,
-    ListError,      // weekday line with a non-numeric hour or minute
-    ScheduleError,  // date line with a non-numeric field
+    ListError,      // weekday line with a non-numeric hour or minute, or a name too long
+    ScheduleError,  // date line with a non-numeric field, or a name too long
     NumberError,    // a number out of its range
     PastError,      // a date line earlier than now
 };
@@ -70,7 +77,8 @@ struct ReadFile {
     std::string bytes;  // exactly as read
     // The next rewrite would lose something the user wrote: a line was not loaded that was
     // more than a blank line or a past date line (a note, a line with a mistake, a date line
-    // beyond a full table), or bytes were not Shift_JIS (a file saved in another encoding).
+    // beyond a full table), or bytes were not Shift_JIS (a file saved in another encoding, or
+    // read as UTF-8).
     bool needsBackup = false;
 };
 
@@ -79,7 +87,7 @@ struct ReadFile {
 // the tables. The clock is read for each date line. With `read` given, it receives the file's
 // bytes and whether they need a backup. With `held` given (the tables of a running program read
 // again), a past date line equal to one of its date entries (rung, waiting for Exit's purge) is
-// dropped without a message.
+// kept as it is there, without a message.
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
                       const LineMessageSink& onMessage, ReadFile* read = nullptr,
                       const ScheduleTables* held = nullptr);

@@ -60,8 +60,19 @@ std::string FormatScheduleFile(const ScheduleTables& tables) {
     return text;
 }
 
+std::string ScheduleFileBytes(const ScheduleTables& tables) {
+    std::string bytes = Utf8ToCp932(FormatScheduleFile(tables));
+    // Code page 932 can happen to be well-formed UTF-8 with kanji ("遉ｺ", E7 A4 BA, is "示"),
+    // which the reader would take for UTF-8. A last line of one ideographic space (81 40), blank
+    // to the reader, keeps such a file code page 932: 0x81 never begins a UTF-8 character.
+    if (DecodeCp932OrUtf8(bytes).utf8) {
+        bytes += "\x81\x40\r\n";
+    }
+    return bytes;
+}
+
 std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path) {
-    return files.Replace(path, Utf8ToCp932(FormatScheduleFile(tables)));
+    return files.Replace(path, ScheduleFileBytes(tables));
 }
 
 std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path,

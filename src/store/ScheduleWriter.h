@@ -7,7 +7,8 @@
 //   Dentist, 2027, 1, 5, 14, 0
 //   Garbage,MON, 7, 0
 // A comma in a name is written as the full-width comma "，", so a name never adds fields, and
-// a line break in a name is left out, so a name never splits its line.
+// a line break in a name is left out, so a name never splits its line. Where the bytes could be
+// taken for UTF-8 (see DecodeCp932OrUtf8), a last line of one ideographic space follows.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,9 @@ std::string WithoutLineBreaks(std::string_view name);
 
 // The file's text (UTF-8, CR LF line ends).
 std::string FormatScheduleFile(const ScheduleTables& tables);
+// The file's bytes: that text in code page 932, and a blank last line where those bytes would
+// read as UTF-8 otherwise.
+std::string ScheduleFileBytes(const ScheduleTables& tables);
 
 // Rewrites the file from the tables, atomically: on failure the old file stays as it was.
 std::optional<WriteError> UpdateFile(const ScheduleTables& tables, Files& files, const Path& path);
