@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "alarm/MissedNotice.h"
-#include "platform/text.h"
 #include "store/ScheduleReader.h"
 
 namespace pelmora {
@@ -412,7 +411,7 @@ std::optional<WriteError> MainForm::UpdateFile() {
     if (!failed) {
         ++saves_;
         // The program's own writes are no change to read.
-        knownBytes_ = Utf8ToCp932(FormatScheduleFile(module_.Tables));
+        knownBytes_ = ScheduleFileBytes(module_.Tables);
         known_ = platform_.files().Stamp(ScheduleFilePath());
         seen_.reset();
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/ui.h"
+#include "store/ScheduleReader.h"
 #include "store/ScheduleTables.h"
 #include "windows/ScheduleHost.h"
 
@@ -49,9 +50,9 @@ bool FileCanHold(std::string_view name);
 // name the dialog would store. False after showing the refusal.
 bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name);
 
-// The most characters a name box takes (pasted text is cut there): a name that long still
-// leaves its written line within the 32,767 characters the reader takes.
-inline constexpr int kNameMaxLength = 32000;
+// The most characters a name box takes (pasted text is cut there): the longest name the reader
+// keeps, whose written line stays within the 32,767 characters it takes.
+inline constexpr int kNameMaxLength = static_cast<int>(MaxNameChars);
 
 // The name box of a dialog at its place.
 ui::ControlSpec NameBoxAt(std::string name, int tabIndex);
