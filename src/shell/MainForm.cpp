@@ -1,6 +1,5 @@
 #include "shell/MainForm.h"
 
-#include <new>
 #include <stdexcept>
 
 #include "alarm/MissedNotice.h"
@@ -168,7 +167,8 @@ void MainForm::StartUp() {
     ScheduleTables tables;
     std::vector<LineResult> dropped;
     known_ = platform_.files().Stamp(ScheduleFilePath());
-    const std::optional<std::string> bytes = ReadBytes();
+    const std::optional<std::string> bytes =
+        ReadScheduleBytes(platform_.files(), ScheduleFilePath());
     const bool loaded =
         bytes && LoadScheduleBytes(
                      tables, *bytes, platform_.clock(),
@@ -181,9 +181,7 @@ void MainForm::StartUp() {
             backup_ = std::move(read.bytes);  // saved as Alarm_List.bak before the first rewrite
         }
     }
-    for (const LineResult& r : dropped) {
-        platform_.MsgBox(r.MessageBoxText(), LineMessageTitle, ui::Buttons::Ok, ui::Icon::None);
-    }
+    ShowReading({std::move(dropped), false});
     if (!loaded) {
         // The tables stay empty: nothing rings from a half-read file, and the menu stays shut,
         // since Exit would write it over the file, or create an empty one where none was found.
@@ -194,16 +192,6 @@ void MainForm::StartUp() {
     loaded_ = true;
     if (!windowsMade) {
         ReportUnexpectedError();
-    }
-}
-
-std::optional<std::string> MainForm::ReadBytes() {
-    try {
-        return platform_.files().ReadAll(ScheduleFilePath());
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;  // too large to hold: a read failure like any other
-    } catch (const std::length_error&) {
-        return std::nullopt;
     }
 }
 
@@ -230,7 +218,8 @@ std::optional<MainForm::Reading> MainForm::ReadAgain() {
         return std::nullopt;
     }
     known_ = stamp;
-    const std::optional<std::string> bytes = stamp.exists ? ReadBytes() : std::nullopt;
+    const std::optional<std::string> bytes =
+        stamp.exists ? ReadScheduleBytes(platform_.files(), ScheduleFilePath()) : std::nullopt;
     if (bytes && *bytes == knownBytes_) {
         return std::nullopt;  // the same bytes written again
     }
@@ -403,7 +392,7 @@ std::optional<WriteError> MainForm::UpdateFile() {
     if (keepDiskAsBackup_) {
         // The file could not be read again: it is kept as it stands (a deleted one has nothing
         // to keep) before the tables replace it.
-        backup_ = ReadBytes();
+        backup_ = ReadScheduleBytes(platform_.files(), ScheduleFilePath());
         keepDiskAsBackup_ = false;
     }
     std::optional<WriteError> failed =

@@ -94,8 +94,6 @@ class MainForm final : public ui::Form, public ScheduleHost {
 
     // The start-up after the single-instance test; throws when it cannot finish.
     void StartUp();
-    // The file's bytes, or nothing when it cannot be read or held in memory.
-    std::optional<std::string> ReadBytes();
     // Another program's change of the file, once its stamp has stayed the same for two ticks.
     std::optional<Reading> WatchFile();
     // Reads the file when it is not the version this run last read or wrote: on success the

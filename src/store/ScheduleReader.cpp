@@ -265,18 +265,22 @@ LineResult Conv_LineText_to_Date(ScheduleTables& tables, std::string_view line,
     return r;
 }
 
+std::optional<std::string> ReadScheduleBytes(Files& files, const Path& path) {
+    // A file too large to hold is a read failure like any other.
+    try {
+        return files.ReadAll(path);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+}
+
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
                       const LineMessageSink& onMessage, ReadFile* read,
                       const ScheduleTables* held) {
-    // A file too large to hold is a read failure like any other.
-    try {
-        std::optional<std::string> bytes = files.ReadAll(path);
-        return bytes && LoadScheduleBytes(tables, *bytes, clock, onMessage, read, held);
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
+    const std::optional<std::string> bytes = ReadScheduleBytes(files, path);
+    return bytes && LoadScheduleBytes(tables, *bytes, clock, onMessage, read, held);
 }
 
 bool LoadScheduleBytes(ScheduleTables& tables, const std::string& bytes, const Clock& clock,

@@ -91,7 +91,9 @@ struct ReadFile {
 bool LoadScheduleFile(ScheduleTables& tables, Files& files, const Path& path, const Clock& clock,
                       const LineMessageSink& onMessage, ReadFile* read = nullptr,
                       const ScheduleTables* held = nullptr);
-// The same from bytes already read.
+// The file's bytes, or nothing when it cannot be read or is too large to hold in memory.
+std::optional<std::string> ReadScheduleBytes(Files& files, const Path& path);
+// The same as LoadScheduleFile, from bytes already read.
 bool LoadScheduleBytes(ScheduleTables& tables, const std::string& bytes, const Clock& clock,
                        const LineMessageSink& onMessage, ReadFile* read = nullptr,
                        const ScheduleTables* held = nullptr);
