@@ -1,5 +1,6 @@
-// The two add dialogs on the headless platform, opened from the list window: filling, the day
-// refill, the checks of "設定", the addition, the rollback of a failed rewrite, leaving.
+// The two schedule dialogs on the headless platform, opened from the list window: filling, the
+// day refill, the checks of "設定", the addition and the change, the rollback of a failed
+// rewrite, leaving.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,6 +86,18 @@ struct App : support::RunningApp {
     }
     void Pick(HeadlessWindow& w, std::string_view combo, int n) {
         Pick(w, combo, std::to_string(n));
+    }
+
+    // Opens a line of a list for changing: a double-click on it, or Enter once it is selected.
+    HeadlessWindow& Change(bool dateList, int row, bool enter) {
+        const char* list = dateList ? "ListSchTime" : "ListSchYobi";
+        if (enter) {
+            W("FrmAllSch").SelectRow(list, row);
+            W("FrmAllSch").PressKey(HeadlessWindow::Key::Enter);
+        } else {
+            W("FrmAllSch").DoubleClickRow(list, row);
+        }
+        return W(dateList ? "AddNewTime" : "AddNewYobi");
     }
 
     // Types a name, picks the date and time and presses "設定" in the date dialog.
@@ -513,6 +526,126 @@ TEST(Addition, ExitWhileTheConfirmationIsOpenKeepsTheEntryAndOpensNothing) {
     EXPECT_EQ(app.File(), "会議, 2028, 3, 1, 9, 0\r\n");
     for (const char* window : {"MainForm", "AddNewTime", "FrmAllSch"}) {
         EXPECT_EQ(app.platform.Find(window), nullptr) << window;
+    }
+}
+
+// Changes ---------------------------------------------------------------------------------
+
+const std::string kChangeFile =
+    "三月,2028,3,1,9,0\r\n二月末,2028,2,28,9,0\r\n遠い,2045,1,1,0,0\r\n"
+    "朝会,WKD,9,0\r\nゴミ出し,MON,7,30\r\n";
+const std::string kDatesInOrder =
+    "二月末, 2028, 2, 28, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い, 2045, 1, 1, 0, 0\r\n";
+
+// The entry changes where it stands in the tables (and so in the file), though its line may
+// move in the list, where it is selected afterwards.
+TEST(Change, OpensTheLineFilledAndReplacesItsEntryInPlace) {
+    const struct {
+        bool date, enter;
+        int row;
+        std::string filled;  // the boxes as Shown, and the name
+        Prepare edit;
+        std::string confirmed, file;
+        int selected;
+    } rows[] = {
+        {true, false, 0, "2028-2038 @2028, 1-12 @2, 1-29 @28, 0-23 @9, 0-59 @0 二月末",
+         [](App& app, HeadlessWindow& w) {
+             w.Type("TxtTimeTag", " 四月 ");
+             app.Pick(w, "CmbMt", 4);
+             app.Pick(w, "CmbDy", 1);
+         },
+         "四月\n2028年04月01日 09時00分",
+         "四月, 2028, 4, 1, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い, 2045, 1, 1, 0, 0\r\n"
+         "ゴミ出し,MON, 7, 30\r\n朝会,WKD, 9, 0\r\n",
+         1},
+        // A year the box does not offer is added in order; the same time is no double booking.
+        {true, true, 2,
+         "2028|2029|2030|2031|2032|2033|2034|2035|2036|2037|2038|2045 @2045, 1-12 @1, 1-31 @1, "
+         "0-23 @0, 0-59 @0 遠い",
+         [](App&, HeadlessWindow& w) { w.Type("TxtTimeTag", "遠い約束"); },
+         "遠い約束\n2045年01月01日 00時00分",
+         "二月末, 2028, 2, 28, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い約束, 2045, 1, 1, 0, 0\r\n"
+         "ゴミ出し,MON, 7, 30\r\n朝会,WKD, 9, 0\r\n",
+         2},
+        {false, true, 0,
+         "日|月|火|水|木|金|土|月～金|土日|毎日|月～土 @月, 0-23 @7, 0-59 @30 ゴミ出し",
+         [](App& app, HeadlessWindow& w) { app.Pick(w, "CmbYobi", "土日"); },
+         "ゴミ出し\n毎週土日曜日 07時30分",
+         kDatesInOrder + "ゴミ出し,WKE, 7, 30\r\n朝会,WKD, 9, 0\r\n", 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.confirmed);
+        App app(kNow, kChangeFile);
+        HeadlessWindow& w = app.Change(r.date, r.row, r.enter);
+        const char* name = r.date ? "TxtTimeTag" : "TxtYobiTag";
+        const std::string shown =
+            r.date ? Shown(w, kDateBoxes) : Shown(w, {"CmbYobi", "CmbYbHr", "CmbYbMin"});
+        EXPECT_EQ(shown + " " + w.GetTextBox(name).Text(), r.filled);
+        EXPECT_EQ(w.Caption(), "   アラームスケジュールの変更");
+        EXPECT_FALSE(app.W("FrmAllSch").Visible());
+        r.edit(app, w);
+        w.PressButton("Cb_set");
+        EXPECT_EQ(app.Boxes(), std::vector<Box>{Ok("スケジュールを変更しました。\n\n" + r.confirmed,
+                                                   "変更完了")});
+        EXPECT_EQ(app.File(), r.file);
+        EXPECT_EQ(app.W("FrmAllSch").GetListBox(r.date ? "ListSchTime" : "ListSchYobi").ListIndex(),
+                  r.selected);
+        EXPECT_FALSE(w.Visible());
+        EXPECT_FALSE(app.module.AddTimeActive);
+        // "新規追加" adds again, offering the name of the last "設定".
+        HeadlessWindow& add = r.date ? app.OpenDate() : app.OpenWeekday();
+        EXPECT_EQ(add.Caption(), "   アラームスケジュールの追加");
+        EXPECT_EQ(add.GetTextBox(name).Text(), w.GetTextBox(name).Text());
+    }
+}
+
+// Refusals (a failed save among them) change nothing; full tables do not matter.
+TEST(Change, ChecksAsAnAdditionLeavingOutItselfAndTheRoom) {
+    const Prepare full = [](App& app, HeadlessWindow&) {
+        while (app.module.Tables.AppendDate({"D", At(2029, 1, 1, 0, 0)}) &&
+               app.module.Tables.AppendWeekday({"W", "SUN", Hm(0, 0)})) {
+        }
+    };
+    const std::tuple<bool, Prepare, std::string> rows[] = {
+        {true, [](App&, HeadlessWindow& w) { w.Type("TxtTimeTag", "　"); },
+         "スケジュール名を入力してください。"},
+        {true, [](App& app, HeadlessWindow& w) { app.Pick(w, "CmbDy", 9); },
+         "過去の日時には変更できません。"},
+        {true,
+         [](App& app, HeadlessWindow& w) {
+             app.Pick(w, "CmbMt", 3);
+             app.Pick(w, "CmbDy", 1);
+             app.Pick(w, "CmbMin", 0);
+         },
+         kDuplicateText},
+        {false,
+         [](App& app, HeadlessWindow& w) {
+             app.Pick(w, "CmbYobi", "月～金");
+             app.Pick(w, "CmbYbHr", 9);
+             app.Pick(w, "CmbYbMin", 0);
+         },
+         kDuplicateText},
+        {true,
+         [](App& app, HeadlessWindow&) {
+             app.platform.disk().failAt = [](WriteStep s) { return s == WriteStep::Flush; };
+         },
+         "Alarm_List.txtの書込み時にエラーが発生しました。"},
+        {true, full, "スケジュールを変更しました。\n\n二月末\n2028年02月28日 09時01分"},
+        {false, full, "スケジュールを変更しました。\n\nゴミ出し\n毎週月曜日 07時31分"},
+    };
+    for (const auto& [date, prepare, text] : rows) {
+        SCOPED_TRACE(text);
+        App app(kNow, kChangeFile);
+        HeadlessWindow& w = app.Change(date, 0, false);
+        app.Pick(w, date ? "CmbMin" : "CmbYbMin", date ? 1 : 31);
+        prepare(app, w);
+        const ScheduleTables before = app.module.Tables;
+        w.PressButton("Cb_set");
+        ASSERT_EQ(app.platform.boxes.size(), 1u);
+        EXPECT_EQ(app.platform.boxes[0].text, text);
+        const bool refused = !text.starts_with("スケジュールを変更");
+        EXPECT_EQ(app.module.Tables == before, refused);
+        EXPECT_EQ(w.Visible(), refused);
     }
 }
 

@@ -107,8 +107,14 @@ TEST_F(Keyboard, EnterAndSpacePressOnlyAFocusedButton) {
     EXPECT_FALSE(W("FrmAlart").Visible());
 
     HeadlessWindow& list = List();
-    list.PressKey(Key::Enter);  // the focus is on the list: nothing happens
+    list.PressKey(Key::Enter);  // the focus is on the list, no line selected: nothing happens
     list.PressKey(Key::Space);
+    EXPECT_TRUE(list.Visible());
+    list.SelectRow("ListSchTime", 1);
+    list.PressKey(Key::Enter);  // a line selected: it opens for changing
+    EXPECT_EQ(W("AddNewTime").GetTextBox("TxtTimeTag").Text(), "会議");
+    W("AddNewTime").PressKey(Key::Escape);
+    list.DoubleClickRow("ListSchTime", 2);  // below the last line: nothing
     EXPECT_TRUE(list.Visible());
     list.PressKey(Key::Tab);
     list.PressKey(Key::Space);  // "新規追加"

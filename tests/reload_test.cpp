@@ -1,7 +1,7 @@
 // Alarm_List.txt changed by another program while Pelmora runs: each kind of change, met at each
-// moment the program looks at the file (a tick, an addition, a deletion, Exit), is read with the
-// start-up's rules, never erased by the next rewrite, and kept as Alarm_List.bak where the
-// rewrite would lose something of it.
+// moment the program looks at the file (a tick, an addition, a deletion, a change, Exit), is read
+// with the start-up's rules, never erased by the next rewrite, and kept as Alarm_List.bak where
+// the rewrite would lose something of it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -78,6 +78,15 @@ const Moment kMoments[] = {
      [](RunningApp& app) { app.W("FrmAllSch").PressButton("CmdDelTime"); },
      {"スケジュールの削除"},
      {}},
+    {"a change",
+     [](RunningApp& app) {
+         app.Menu("mnuShowAllSch");
+         app.W("FrmAllSch").DoubleClickRow("ListSchTime", 0);
+         app.W("AddNewTime").Type("TxtTimeTag", "歯科");
+     },
+     [](RunningApp& app) { app.W("AddNewTime").PressButton("Cb_set"); },
+     {},
+     {"変更完了"}},
     {"Exit", [](RunningApp&) {}, [](RunningApp& app) { app.Menu("mnuExit"); }},
 };
 
@@ -102,10 +111,11 @@ TEST(Reload, EveryOutsideChangeAtEveryMomentIsReadAndNeverErased) {
             }
             Strings titles = moment.ownBefore;
             titles.insert(titles.end(), change.titles.begin(), change.titles.end());
-            titles.insert(titles.end(), moment.ownAfter.begin(), moment.ownAfter.end());
-            if (change.what == kChanges[1].what && moment.what == kMoments[2].what) {
-                titles.push_back("警告");  // the entry asked about is gone
-            }
+            // The entry asked about, or being changed, is gone.
+            const bool gone = change.what == kChanges[1].what &&
+                              (moment.what == kMoments[2].what || moment.what == kMoments[3].what);
+            const Strings after = gone ? Strings{"警告"} : moment.ownAfter;
+            titles.insert(titles.end(), after.begin(), after.end());
             Strings seen;
             for (const auto& box : app.platform.boxes) {
                 seen.push_back(box.title);

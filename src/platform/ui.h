@@ -146,9 +146,13 @@ class ListBox : public Control {
     // Selects a row (-1: none); raises Click like a selection by the user.
     virtual void SetListIndex(int index) = 0;
     std::function<void()> Click;  // the selection changed (mouse, keyboard or program)
+    // The user double-clicked a line, or pressed Enter while the list has the focus and a line
+    // is selected; a double-click below the last line raises nothing.
+    std::function<void()> DblClick;
 };
 
-// Drop-down combo box whose text field can be typed into.
+// Drop-down combo box whose text field can be typed into. Its whole text is selected whenever it
+// gets the keyboard's focus (Tab, or the focus given back), so that typing replaces it.
 class ComboBox : public Control {
   public:
     virtual void Clear() = 0;
@@ -186,6 +190,7 @@ class Window {
     virtual ~Window() = default;
 
     virtual std::string Caption() const = 0;
+    virtual void SetCaption(std::string_view caption) = 0;
     virtual void Show() = 0;  // modeless, no owner; becomes the active window
     virtual void Hide() = 0;
     virtual bool Visible() const = 0;

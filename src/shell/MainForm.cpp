@@ -360,8 +360,12 @@ bool MainForm::ShowNextAlarm() {
 }
 
 void MainForm::mnuShowAllSch_Click() {
+    ShowListSelecting({});
+}
+
+void MainForm::ShowListSelecting(const ScheduleSelection& select) {
     FrmAllSch& list = frmAllSch.Get();
-    list.Fill();
+    list.Refill(select);
     list.window().Show();
     HideIfOpen(addNewTime);
     HideIfOpen(addNewYobi);

@@ -49,6 +49,7 @@ class MainForm final : public ui::Form, public ScheduleHost {
     void Timer1_Timer();
 
     void mnuShowAllSch_Click() override;
+    void ShowListSelecting(const ScheduleSelection& select) override;
     void mnuToday_Click();
     void mnuExit_Click();
     // Another program asks the program to end (the setup, before it replaces or removes it):

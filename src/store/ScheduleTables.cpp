@@ -34,6 +34,26 @@ bool Remove(std::array<Entry, N>& slots, std::int16_t& count, std::int16_t k) {
 }
 
 template <typename Entry, std::size_t N>
+bool Replace(std::array<Entry, N>& slots, std::int16_t count, std::int16_t k, Entry entry) {
+    if (k < 1 || k > count) {
+        return false;
+    }
+    slots[static_cast<std::size_t>(k - 1)] = std::move(entry);
+    return true;
+}
+
+template <typename Entry, std::size_t N>
+std::optional<std::int16_t> Find(const std::array<Entry, N>& slots, std::int16_t count,
+                                 const Entry& entry) {
+    const auto end = slots.begin() + count;
+    const auto at = std::find(slots.begin(), end, entry);
+    if (at == end) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(at - slots.begin() + 1);
+}
+
+template <typename Entry, std::size_t N>
 const Entry& Slot(const std::array<Entry, N>& slots, std::int16_t k) {
     assert(k >= 1 && k <= static_cast<std::int16_t>(N));
     return slots[static_cast<std::size_t>(k - 1)];
@@ -63,6 +83,22 @@ bool ScheduleTables::RemoveDate(std::int16_t k) {
 
 bool ScheduleTables::RemoveWeekday(std::int16_t k) {
     return Remove(weekdays_, weekdayCount_, k);
+}
+
+bool ScheduleTables::ReplaceDate(std::int16_t k, DateSchedule entry) {
+    return Replace(dates_, dateCount_, k, std::move(entry));
+}
+
+bool ScheduleTables::ReplaceWeekday(std::int16_t k, WeekdaySchedule entry) {
+    return Replace(weekdays_, weekdayCount_, k, std::move(entry));
+}
+
+std::optional<std::int16_t> ScheduleTables::FindDate(const DateSchedule& entry) const {
+    return Find(dates_, dateCount_, entry);
+}
+
+std::optional<std::int16_t> ScheduleTables::FindWeekday(const WeekdaySchedule& entry) const {
+    return Find(weekdays_, weekdayCount_, entry);
 }
 
 std::int16_t ScheduleTables::PurgePastDates(const Clock& clock) {

@@ -3,11 +3,13 @@
 // entries, 100 slots each, entries numbered from 1.
 //
 // Entries 1 to the count are in use and every slot above it is empty (empty name, zero values).
-// Entries are only ever appended after the last one or removed (the later ones move up), so
-// the tables keep the order in which entries arrived until something reorders them.
+// Entries are only ever appended after the last one, replaced in place or removed (the later
+// ones move up), so the tables keep the order in which entries arrived until something reorders
+// them.
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
@@ -55,6 +57,16 @@ class ScheduleTables {
     // vacated last slot becomes empty. False, and nothing changes, for k outside 1 to count.
     bool RemoveDate(std::int16_t k);
     bool RemoveWeekday(std::int16_t k);
+
+    // Puts `entry` into place k (1 to count), where entry k stood. False, and nothing changes,
+    // for k outside 1 to count.
+    bool ReplaceDate(std::int16_t k, DateSchedule entry);
+    bool ReplaceWeekday(std::int16_t k, WeekdaySchedule entry);
+
+    // The number of the first entry equal to `entry` (name and date-time; name, code and time),
+    // or nothing.
+    std::optional<std::int16_t> FindDate(const DateSchedule& entry) const;
+    std::optional<std::int16_t> FindWeekday(const WeekdaySchedule& entry) const;
 
     // Removes every date entry that is due now or past, reading the clock for each entry; the
     // scan also stops at an empty slot. Weekday entries never expire. Returns the number kept.

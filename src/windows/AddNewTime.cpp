@@ -1,6 +1,8 @@
 #include "windows/AddNewTime.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "store/Calendar.h"
 #include "store/ScheduleWriter.h"
@@ -12,6 +14,7 @@ namespace pelmora {
 namespace {
 
 constexpr std::string_view kPastText = "過去のスケジュールは追加できません。";
+constexpr std::string_view kChangePastText = "過去の日時には変更できません。";
 constexpr int kFebruary = 2;
 
 }  // namespace
@@ -23,7 +26,7 @@ ui::WindowSpec AddNewTime::Layout() {
         return LabelAt(name, caption, {left, 900, 180, 180});
     };
     return ui::WindowSpec{.name = "AddNewTime",
-                          .caption = "   アラームスケジュールの追加",
+                          .caption = std::string(kAddCaption),
                           .clientWidth = 5025,
                           .clientHeight = 1770,
                           .border = ui::Border::FixedSingle,
@@ -69,20 +72,41 @@ AddNewTime::AddNewTime(ui::Platform& platform, ScheduleTables& tables, bool& act
 }
 
 void AddNewTime::SetUpTimeCmb(std::chrono::local_seconds now) {
-    using namespace std::chrono;
-    const year_month_day today{floor<days>(now)};
-    const int year = static_cast<int>(today.year());
-    const int month = static_cast<int>(static_cast<unsigned>(today.month()));
-    const hh_mm_ss time{TimeOfDayOf(now)};
+    purpose_.ForAdding(window(), TxtTimeTag);
+    DateTimeParts at = SplitDateTime(now);
     // Never empty: a clock before 2002 or after 2100 is offered the nearest year the file keeps.
-    const int first = std::clamp(year, kFirstYear, kLastYear);
-    FillNumbers(CmbYr, first, std::clamp(year + kYearsOffered - 1, kFirstYear, kLastYear), first);
+    at.year = std::clamp(at.year, kFirstYear, kLastYear);
+    FillBoxes(now, at);
+}
+
+void AddNewTime::SetUpChange(const DateSchedule& entry, std::chrono::local_seconds now) {
+    purpose_.ForChanging(window(), TxtTimeTag, entry);
+    FillBoxes(now, SplitDateTime(entry.DateTime));
+}
+
+void AddNewTime::FillBoxes(std::chrono::local_seconds now, const DateTimeParts& at) {
+    const int year = SplitDateTime(now).year;
+    std::vector<int> years;
+    for (int y = std::max(year, kFirstYear); y <= std::min(year + kYearsOffered - 1, kLastYear);
+         ++y) {
+        years.push_back(y);
+    }
+    const auto place = std::lower_bound(years.begin(), years.end(), at.year);
+    if (place == years.end() || *place != at.year) {
+        years.insert(place, at.year);
+    }
+    CmbYr.Clear();
+    for (int y : years) {
+        CmbYr.AddItem(std::to_string(y));
+    }
+    CmbYr.SetListIndex(
+        static_cast<int>(std::lower_bound(years.begin(), years.end(), at.year) - years.begin()));
+    const int month = static_cast<int>(at.month);
     FillNumbers(CmbMt, 1, 12, month);
-    const int length = MonthLength(first, month);
-    FillNumbers(CmbDy, 1, length,
-                std::min(static_cast<int>(static_cast<unsigned>(today.day())), length));
-    FillNumbers(CmbHr, 0, 23, static_cast<int>(time.hours().count()));
-    FillNumbers(CmbMin, 0, 59, static_cast<int>(time.minutes().count()));
+    const int length = MonthLength(at.year, month);
+    FillNumbers(CmbDy, 1, length, std::min(static_cast<int>(at.day), length));
+    FillNumbers(CmbHr, 0, 23, static_cast<int>(at.hour));
+    FillNumbers(CmbMin, 0, 59, static_cast<int>(at.minute));
 }
 
 void AddNewTime::RefillDays(int length) {
@@ -118,8 +142,16 @@ void AddNewTime::Cb_set_Click() {
     if (window().Closed()) {
         return;  // the program was ended while a box of the reading was open
     }
+    // The entry being changed, found again in the tables as they now are.
+    std::optional<std::int16_t> k;
+    if (const auto& changing = purpose_.Changing()) {
+        if (!(k = tables_.FindDate(*changing))) {
+            active_ = false;
+            return ChangedEntryGone(platform_, host_, window());
+        }
+    }
     const std::string name = SafeName(TrimBlanks(WithoutLineBreaks(TxtTimeTag.Text())));
-    if (!CheckRoomAndName(platform_, tables_, name)) {
+    if (!CheckRoomAndName(platform_, tables_, name, !k)) {
         return;
     }
     // Typed entries are picked in this order, so a typed year or month refills the days (and
@@ -136,18 +168,31 @@ void AddNewTime::Cb_set_Click() {
     }
     const auto when = MakeLocalTime(*year, *month, *day, *hour, *minute);
     if (when < platform_.clock().Now()) {
-        return Warn(platform_, kPastText, kWarningTitle);
+        return Warn(platform_, k ? kChangePastText : kPastText, kWarningTitle);
     }
-    for (std::int16_t k = 1; k <= tables_.DateCount(); ++k) {
-        if (tables_.Date(k).DateTime == when) {
+    for (std::int16_t i = 1; i <= tables_.DateCount(); ++i) {
+        if (i != k && tables_.Date(i).DateTime == when) {
             return Warn(platform_, kDuplicateText, "");
         }
     }
-    tables_.AppendDate({name, when});
-    if (FinishAddition(
-            platform_, host_, window(), [this] { tables_.RemoveDate(tables_.DateCount()); }, name,
-            FormatJapaneseDateTime(when), when)) {
+    const DateSchedule entry{name, when};
+    Setting setting{.changed = k.has_value(), .name = name, .when = JapaneseWhen(entry)};
+    if (k) {
+        const DateSchedule old = tables_.Date(*k);
+        tables_.ReplaceDate(*k, entry);
+        setting.takeBack = [this, k = *k, old] { tables_.ReplaceDate(k, old); };
+        if (old.DateTime != when) {
+            setting.ringAt = when;
+        }
+        setting.select.date = entry;
+    } else {
+        tables_.AppendDate(entry);
+        setting.takeBack = [this] { tables_.RemoveDate(tables_.DateCount()); };
+        setting.ringAt = when;
+    }
+    if (FinishSetting(platform_, host_, window(), setting)) {
         active_ = false;
+        purpose_.Saved();
     }
 }
 

@@ -1,10 +1,12 @@
 #pragma once
-// The dialog that adds a one-off schedule: a name, and a date and time to the minute picked in
-// five drop-down boxes.
+// The dialog that adds a one-off schedule, or changes one: a name, and a date and time to the
+// minute picked in five drop-down boxes.
 #include <chrono>
 
 #include "platform/ui.h"
+#include "store/Calendar.h"
 #include "store/ScheduleTables.h"
+#include "windows/AddSchedule.h"
 #include "windows/ScheduleHost.h"
 
 namespace pelmora {
@@ -28,6 +30,9 @@ class AddNewTime final : public ui::Form {
     // offered year nearest it is selected, with now's month, time and day (the month's last day
     // in that year when it is shorter: 29 February becomes the 28th).
     void SetUpTimeCmb(std::chrono::local_seconds now);
+    // The same for changing `entry`: its name, and its date and time selected; the year box
+    // offers now's year and the ten after it, and the entry's year among them in order.
+    void SetUpChange(const DateSchedule& entry, std::chrono::local_seconds now);
 
     ui::TextBox& TxtTimeTag;
     ui::ComboBox& CmbYr;
@@ -42,11 +47,14 @@ class AddNewTime final : public ui::Form {
     void Cb_set_Click();
     void Cb_cancel_Click();
     void RefillDays(int length);
+    // The boxes filled for now's year, `at` selected.
+    void FillBoxes(std::chrono::local_seconds now, const DateTimeParts& at);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;
     bool& active_;
     ScheduleHost& host_;
+    DialogPurpose<DateSchedule> purpose_;
 };
 
 }  // namespace pelmora

@@ -24,7 +24,7 @@ ui::WindowSpec AddNewYobi::Layout() {
     using ui::ButtonAt;
     using ui::LabelAt;
     return ui::WindowSpec{.name = "AddNewYobi",
-                          .caption = "   アラームスケジュールの追加",
+                          .caption = std::string(kAddCaption),
                           .clientWidth = 4065,
                           .clientHeight = 1770,
                           .border = ui::Border::FixedSingle,
@@ -61,7 +61,18 @@ AddNewYobi::AddNewYobi(ui::Platform& platform, ScheduleTables& tables, ScheduleH
 }
 
 void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
-    const std::chrono::hh_mm_ss time{TimeOfDayOf(now)};
+    purpose_.ForAdding(window(), TxtYobiTag);
+    FillBoxes(TimeOfDayOf(now), WeekdayNumberOf(now));
+}
+
+void AddNewYobi::SetUpChange(const WeekdaySchedule& entry, std::chrono::local_seconds now) {
+    purpose_.ForChanging(window(), TxtYobiTag, entry);
+    const int number = WeekDayString(entry.Code);
+    FillBoxes(entry.TimeOfDay, IdxToYobiTag(number).empty() ? WeekdayNumberOf(now) : number);
+}
+
+void AddNewYobi::FillBoxes(std::chrono::seconds timeOfDay, int weekdayNumber) {
+    const std::chrono::hh_mm_ss time{timeOfDay};
     FillNumbers(CmbYbHr, 0, 23, static_cast<int>(time.hours().count()));
     FillNumbers(CmbYbMin, 0, 59, static_cast<int>(time.minutes().count()));
     CmbYobi.Clear();
@@ -69,7 +80,7 @@ void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
     for (std::string_view code : WeekdayCodes) {
         CmbYobi.AddItem(WeekdayLabel(code));
     }
-    SelectToday();
+    CmbYobi.SetListIndex(weekdayNumber - 1);
 }
 
 void AddNewYobi::SelectToday() {
@@ -86,9 +97,16 @@ void AddNewYobi::Cb_set_Click() {
     if (window().Closed()) {
         return;  // the program was ended while a box of the reading was open
     }
+    // The entry being changed, found again in the tables as they now are.
+    std::optional<std::int16_t> k;
+    if (const auto& changing = purpose_.Changing()) {
+        if (!(k = tables_.FindWeekday(*changing))) {
+            return ChangedEntryGone(platform_, host_, window());
+        }
+    }
     // The name is stored as typed, blanks and all.
     const std::string name = SafeName(TxtYobiTag.Text());
-    if (!CheckRoomAndName(platform_, tables_, name)) {
+    if (!CheckRoomAndName(platform_, tables_, name, !k)) {
         return;
     }
     if (CmbYobi.ListIndex() < 0) {
@@ -103,22 +121,37 @@ void AddNewYobi::Cb_set_Click() {
     const std::chrono::seconds time = std::chrono::hours{*hour} + std::chrono::minutes{*minute};
     // Only the same code at the same time is a double booking: "MON" and "WKD" at 7:00 may
     // both stand.
-    for (std::int16_t k = 1; k <= tables_.WeekdayCount(); ++k) {
-        const WeekdaySchedule& e = tables_.Weekday(k);
-        if (e.TimeOfDay == time && WeekDayString(e.Code) == p + 1) {
+    for (std::int16_t i = 1; i <= tables_.WeekdayCount(); ++i) {
+        const WeekdaySchedule& e = tables_.Weekday(i);
+        if (i != k && e.TimeOfDay == time && WeekDayString(e.Code) == p + 1) {
             return Warn(platform_, kDuplicateText, "");
         }
     }
     const WeekdaySchedule entry{name, IdxToYobiTag(p + 1), time};
-    tables_.AppendWeekday(entry);
     const std::chrono::local_seconds now = platform_.clock().Now();
-    std::optional<std::chrono::local_seconds> dueToday;
-    if (CodeRingsOn(entry.Code, WeekdayNumberOf(now))) {
-        dueToday = std::chrono::floor<std::chrono::days>(now) + time;
+    // Whether an entry falls due today at the new time.
+    const auto dueToday = [&](const WeekdaySchedule& e) {
+        return e.TimeOfDay == time && CodeRingsOn(e.Code, WeekdayNumberOf(now));
+    };
+    Setting setting{.changed = k.has_value(), .name = name, .when = JapaneseWhen(entry)};
+    // An entry that was due then already has rung, or will ring: never twice.
+    bool wasDue = false;
+    if (k) {
+        const WeekdaySchedule old = tables_.Weekday(*k);
+        wasDue = dueToday(old);
+        tables_.ReplaceWeekday(*k, entry);
+        setting.takeBack = [this, k = *k, old] { tables_.ReplaceWeekday(k, old); };
+        setting.select.weekday = entry;
+    } else {
+        tables_.AppendWeekday(entry);
+        setting.takeBack = [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); };
     }
-    FinishAddition(
-        platform_, host_, window(), [this] { tables_.RemoveWeekday(tables_.WeekdayCount()); },
-        entry.Name, DayPhrase(entry.Code) + " " + FormatJapaneseTime(time), dueToday);
+    if (dueToday(entry) && !wasDue) {
+        setting.ringAt = std::chrono::floor<std::chrono::days>(now) + time;
+    }
+    if (FinishSetting(platform_, host_, window(), setting)) {
+        purpose_.Saved();
+    }
 }
 
 void AddNewYobi::Cb_cancel_Click() {

@@ -1,11 +1,12 @@
 #pragma once
-// The dialog that adds a weekly schedule: a name, a weekday or group of weekdays, and a time
-// of day.
+// The dialog that adds a weekly schedule, or changes one: a name, a weekday or group of
+// weekdays, and a time of day.
 #include <chrono>
 #include <string>
 
 #include "platform/ui.h"
 #include "store/ScheduleTables.h"
+#include "windows/AddSchedule.h"
 #include "windows/ScheduleHost.h"
 
 namespace pelmora {
@@ -23,6 +24,8 @@ class AddNewYobi final : public ui::Form {
     // Fills the three boxes and selects the current time and today's weekday (the list window
     // runs it before every opening); the name box keeps its text.
     void SetUpYobiCmb(std::chrono::local_seconds now);
+    // The same for changing `entry`: its name, weekday and time selected.
+    void SetUpChange(const WeekdaySchedule& entry, std::chrono::local_seconds now);
 
     ui::TextBox& TxtYobiTag;
     ui::ComboBox& CmbYobi;
@@ -34,10 +37,13 @@ class AddNewYobi final : public ui::Form {
     void Cb_set_Click();
     void Cb_cancel_Click();
     void SelectToday();
+    // The time boxes on `timeOfDay`, the weekday box on the code numbered `weekdayNumber`.
+    void FillBoxes(std::chrono::seconds timeOfDay, int weekdayNumber);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;
     ScheduleHost& host_;
+    DialogPurpose<WeekdaySchedule> purpose_;
 };
 
 }  // namespace pelmora

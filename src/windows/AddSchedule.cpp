@@ -75,8 +75,9 @@ bool FileCanHold(std::string_view name) {
     return Cp932ToUtf8(Utf8ToCp932(name)) == name;
 }
 
-bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name) {
-    if (tables.DateCount() >= ScheduleCapacity || tables.WeekdayCount() >= ScheduleCapacity) {
+bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name,
+                      bool adding) {
+    if (adding && (tables.DateFull() || tables.WeekdayFull())) {
         Warn(platform, kCapacityText, "");
         return false;
     }
@@ -99,22 +100,31 @@ ui::ControlSpec NameBoxAt(std::string name, int tabIndex) {
             .maxLength = kNameMaxLength};
 }
 
-bool FinishAddition(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
-                    const std::function<void()>& takeBack, const std::string& name,
-                    std::string_view when, std::optional<std::chrono::local_seconds> dueToday) {
+void ChangedEntryGone(ui::Platform& platform, ScheduleHost& host, const ui::Window& dialog) {
+    Warn(platform, kChangeGoneText, kWarningTitle);
+    if (!dialog.Closed()) {
+        host.mnuShowAllSch_Click();
+    }
+}
+
+bool FinishSetting(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
+                   const Setting& setting) {
     if (host.UpdateFile()) {
-        takeBack();
+        setting.takeBack();
         Warn(platform, WriteErrorText, WriteErrorTitle);
         return false;
     }
-    if (dueToday) {
-        host.RingIfPassedOver(name, *dueToday);
+    if (setting.ringAt) {
+        host.RingIfPassedOver(setting.name, *setting.ringAt);
     }
-    Warn(platform, std::string(kAddedText) + "\n\n" + name + "\n" + std::string(when), kAddedTitle);
+    Warn(platform,
+         std::string(setting.changed ? kChangedText : kAddedText) + "\n\n" + setting.name + "\n" +
+             setting.when,
+         setting.changed ? kChangedTitle : kAddedTitle);
     if (dialog.Closed()) {
         return false;  // the program was ended while the confirmation was open
     }
-    host.mnuShowAllSch_Click();
+    host.ShowListSelecting(setting.select);
     dialog.Hide();
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// What the two add dialogs share: their messages, their number boxes, and the steps of "設定"
-// that do not depend on the kind of entry.
+// What the two schedule dialogs share: their messages, their number boxes, adding or changing,
+// and the steps of "設定" that do not depend on the kind of entry.
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,41 @@ inline constexpr std::string_view kDuplicateText = "同じ時間に二重の予�
 inline constexpr std::string_view kWarningTitle = "警告";
 inline constexpr std::string_view kAddedText = "スケジュールを追加しました。";
 inline constexpr std::string_view kAddedTitle = "新規追加完了";
+inline constexpr std::string_view kAddCaption = "   アラームスケジュールの追加";
+inline constexpr std::string_view kChangeCaption = "   アラームスケジュールの変更";
+inline constexpr std::string_view kChangedText = "スケジュールを変更しました。";
+inline constexpr std::string_view kChangedTitle = "変更完了";
+inline constexpr std::string_view kChangeGoneText = "変更するスケジュールが見つかりません。";
+
+// What a dialog is open for: adding a schedule, or changing one entry. While a change is open the
+// name box's text for adding is kept aside; it is back at the next addition unless the change
+// was saved, whose name then stays in the box as an addition's does.
+template <typename Entry>
+class DialogPurpose {
+  public:
+    void ForAdding(ui::Window& dialog, ui::TextBox& name) {
+        if (changing_) {
+            name.SetText(addingName_);
+            changing_.reset();
+        }
+        dialog.SetCaption(kAddCaption);
+    }
+    void ForChanging(ui::Window& dialog, ui::TextBox& name, const Entry& entry) {
+        if (!changing_) {
+            addingName_ = name.Text();
+        }
+        changing_ = entry;
+        name.SetText(entry.Name);
+        dialog.SetCaption(kChangeCaption);
+    }
+    void Saved() { changing_.reset(); }
+    // The entry being changed, as it was when the dialog opened; nothing while adding.
+    const std::optional<Entry>& Changing() const { return changing_; }
+
+  private:
+    std::optional<Entry> changing_;
+    std::string addingName_;
+};
 
 // A drop-down box of the dialogs' row of boxes.
 ui::ControlSpec DropDownAt(std::string name, int left, int width, int tabIndex);
@@ -45,10 +82,15 @@ void Warn(ui::Platform& platform, std::string_view text, std::string_view title)
 // Whether Alarm_List.txt keeps the name as it is: every character is one of code page 932's.
 bool FileCanHold(std::string_view name);
 
-// The first checks of "設定": room in both tables (either table full refuses an addition to
-// either), then a name that is not blank once trimmed, then one the file can hold. `name` is the
-// name the dialog would store. False after showing the refusal.
-bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name);
+// The first checks of "設定": for an addition, room in both tables (either table full refuses
+// an addition to either); then a name that is not blank once trimmed, then one the file can
+// hold. `name` is the name the dialog would store. False after showing the refusal.
+bool CheckRoomAndName(ui::Platform& platform, const ScheduleTables& tables, std::string_view name,
+                      bool adding);
+
+// A change whose entry is no longer there (the file was changed by another program and read
+// again): the user is told, and the list window shows the tables as they now are.
+void ChangedEntryGone(ui::Platform& platform, ScheduleHost& host, const ui::Window& dialog);
 
 // The most characters a name box takes (pasted text is cut there): the longest name the reader
 // keeps, whose written line stays within the 32,767 characters it takes.
@@ -57,15 +99,25 @@ inline constexpr int kNameMaxLength = static_cast<int>(MaxNameChars);
 // The name box of a dialog at its place.
 ui::ControlSpec NameBoxAt(std::string name, int tabIndex);
 
-// The last steps of "設定", once the new entry has been appended: the rewrite, a ring if the
-// entry is due now (`dueToday`, see ScheduleHost::RingIfPassedOver), the confirmation
-// (kAddedText, `name` and `when` on lines of their own), then the list window refilled and shown
-// and the dialog hidden; true then. When the rewrite fails, the entry is taken out again
-// (`takeBack`) so that the tables match the file, the user is told, and the dialog stays open
-// with its contents to try again: false. False as well when the program was ended while the
-// confirmation was open: nothing is opened or hidden then.
-bool FinishAddition(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
-                    const std::function<void()>& takeBack, const std::string& name,
-                    std::string_view when, std::optional<std::chrono::local_seconds> dueToday);
+// What "設定" has done to the tables, and what the user is told of it.
+struct Setting {
+    bool changed = false;            // a change of an entry rather than an addition
+    std::function<void()> takeBack;  // undoes it when the rewrite fails
+    std::string name;                // the name stored
+    std::string when;                // JapaneseWhen of the entry
+    // Today's due second of the entry, unless the entry as it was was due then too (see
+    // ScheduleHost::RingIfPassedOver).
+    std::optional<std::chrono::local_seconds> ringAt;
+    ScheduleSelection select;  // the lines the list window selects afterwards
+};
+
+// The last steps of "設定", once the tables hold the new or changed entry: the rewrite, a ring if
+// the entry is due now, the confirmation (kAddedText or kChangedText, the name and `when` on
+// lines of their own), then the list window refilled and shown and the dialog hidden; true then.
+// When the rewrite fails, the tables are put back (`takeBack`) so that they match the file, the
+// user is told, and the dialog stays open with its contents to try again: false. False as well
+// when the program was ended while the confirmation was open: nothing is opened or hidden then.
+bool FinishSetting(ui::Platform& platform, ScheduleHost& host, ui::Window& dialog,
+                   const Setting& setting);
 
 }  // namespace pelmora

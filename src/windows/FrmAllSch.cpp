@@ -14,15 +14,9 @@ constexpr std::string_view kDeleteTitle = "スケジュールの削除";
 constexpr std::string_view kNotFoundText = "削除するスケジュールが見つかりません。";
 constexpr std::string_view kNotFoundTitle = "警告";
 
-// The two tables as the delete buttons see them: count, entry k, removal, and how the question
-// names the entry after its name.
+// The two tables as the list window sees them: count, entry k, removal, search.
 template <typename Entry>
 struct Table;
-
-// The number of the first entry equal to `entry` (a date entry: name and date-time; a weekday
-// entry: name, code and time), or nothing.
-template <typename Entry>
-std::optional<std::int16_t> Find(const ScheduleTables& t, const Entry& entry);
 
 // The entry of the list's selected line, or nothing.
 template <typename Entry>
@@ -33,7 +27,9 @@ struct Table<DateSchedule> {
     static std::int16_t Count(const ScheduleTables& t) { return t.DateCount(); }
     static const DateSchedule& At(const ScheduleTables& t, std::int16_t k) { return t.Date(k); }
     static void Remove(ScheduleTables& t, std::int16_t k) { t.RemoveDate(k); }
-    static std::string When(const DateSchedule& e) { return FormatJapaneseDateTime(e.DateTime); }
+    static std::optional<std::int16_t> Find(const ScheduleTables& t, const DateSchedule& e) {
+        return t.FindDate(e);
+    }
 };
 
 template <>
@@ -43,20 +39,10 @@ struct Table<WeekdaySchedule> {
         return t.Weekday(k);
     }
     static void Remove(ScheduleTables& t, std::int16_t k) { t.RemoveWeekday(k); }
-    static std::string When(const WeekdaySchedule& e) {
-        return DayPhrase(e.Code) + " " + FormatJapaneseTime(e.TimeOfDay);
+    static std::optional<std::int16_t> Find(const ScheduleTables& t, const WeekdaySchedule& e) {
+        return t.FindWeekday(e);
     }
 };
-
-template <typename Entry>
-std::optional<std::int16_t> Find(const ScheduleTables& t, const Entry& entry) {
-    for (std::int16_t k = 1; k <= Table<Entry>::Count(t); ++k) {
-        if (Table<Entry>::At(t, k) == entry) {
-            return k;
-        }
-    }
-    return std::nullopt;
-}
 
 template <typename Entry>
 std::optional<Entry> SelectedIn(const ScheduleTables& t, const ui::ListBox& list) {
@@ -69,7 +55,7 @@ std::optional<Entry> SelectedIn(const ScheduleTables& t, const ui::ListBox& list
 
 template <typename Entry>
 void SelectAgain(const ScheduleTables& t, ui::ListBox& list, const std::optional<Entry>& entry) {
-    if (const auto k = entry ? Find(t, *entry) : std::nullopt) {
+    if (const auto k = entry ? Table<Entry>::Find(t, *entry) : std::nullopt) {
         list.SetListIndex(*k - 1);
     }
 }
@@ -129,6 +115,8 @@ FrmAllSch::FrmAllSch(ui::Platform& platform, ScheduleTables& tables, bool& addTi
       host_(host) {
     ListSchTime.Click = [this] { ListSchTime_Click(); };
     ListSchYobi.Click = [this] { ListSchYobi_Click(); };
+    ListSchTime.DblClick = [this] { ListSchTime_DblClick(); };
+    ListSchYobi.DblClick = [this] { ListSchYobi_DblClick(); };
     CmdDelTime.Click = [this] { CmdDelTime_Click(); };
     CmdDelYobi.Click = [this] { CmdDelYobi_Click(); };
     window().GetButton("CmdClose").Click = [this] { CmdClose_Click(); };
@@ -192,7 +180,7 @@ template <typename Entry>
 void FrmAllSch::DeleteSelected(ui::ListBox& list) {
     using T = Table<Entry>;
     const std::optional<Entry> entry = SelectedIn<Entry>(tables_, list);
-    if (!entry || !Confirm(entry->Name + "\n" + T::When(*entry))) {
+    if (!entry || !Confirm(entry->Name + "\n" + JapaneseWhen(*entry))) {
         return;
     }
     // The file may have been changed by another program meanwhile: it is read first, and only
@@ -201,7 +189,7 @@ void FrmAllSch::DeleteSelected(ui::ListBox& list) {
     if (window().Closed()) {
         return;
     }
-    const std::optional<std::int16_t> k = Find(tables_, *entry);
+    const std::optional<std::int16_t> k = T::Find(tables_, *entry);
     if (!k) {
         platform_.MsgBox(kNotFoundText, kNotFoundTitle, ui::Buttons::Ok, ui::Icon::None);
         if (!window().Closed()) {
@@ -223,16 +211,46 @@ void FrmAllSch::CmdClose_Click() {
 }
 
 void FrmAllSch::CmdNewTime_Click() {
+    OpenDateDialog(std::nullopt);
+}
+
+void FrmAllSch::CmdNewYobi_Click() {
+    OpenWeekdayDialog(std::nullopt);
+}
+
+void FrmAllSch::ListSchTime_DblClick() {
+    if (const auto entry = SelectedIn<DateSchedule>(tables_, ListSchTime)) {
+        OpenDateDialog(entry);
+    }
+}
+
+void FrmAllSch::ListSchYobi_DblClick() {
+    if (const auto entry = SelectedIn<WeekdaySchedule>(tables_, ListSchYobi)) {
+        OpenWeekdayDialog(entry);
+    }
+}
+
+void FrmAllSch::OpenDateDialog(const std::optional<DateSchedule>& changing) {
     AddNewTime& dialog = host_.AddNewTimeForm();
-    dialog.SetUpTimeCmb(platform_.clock().Now());
+    const auto now = platform_.clock().Now();
+    if (changing) {
+        dialog.SetUpChange(*changing, now);
+    } else {
+        dialog.SetUpTimeCmb(now);
+    }
     addTimeActive_ = true;
     dialog.window().Show();
     window().Hide();
 }
 
-void FrmAllSch::CmdNewYobi_Click() {
+void FrmAllSch::OpenWeekdayDialog(const std::optional<WeekdaySchedule>& changing) {
     AddNewYobi& dialog = host_.AddNewYobiForm();
-    dialog.SetUpYobiCmb(platform_.clock().Now());
+    const auto now = platform_.clock().Now();
+    if (changing) {
+        dialog.SetUpChange(*changing, now);
+    } else {
+        dialog.SetUpYobiCmb(now);
+    }
     dialog.window().Show();
     window().Hide();
 }

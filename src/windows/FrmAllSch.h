@@ -1,7 +1,7 @@
 #pragma once
 // Every schedule in two lists, one-off by date and weekly by weekday, in list order (which is
 // also the tables' order, so row r is entry r + 1); deleting after a confirmation; the way to
-// the two add dialogs.
+// the two dialogs, to add a schedule or to change the one of a line.
 #include <optional>
 
 #include "platform/ui.h"
@@ -20,10 +20,7 @@ class FrmAllSch final : public ui::Form {
     // Reorders both tables and rebuilds both lists; both delete buttons start disabled.
     void Fill();
     // The entries of the selected lines, to select again after the tables were replaced.
-    struct Selection {
-        std::optional<DateSchedule> date;
-        std::optional<WeekdaySchedule> weekday;
-    };
+    using Selection = ScheduleSelection;
     Selection Selected() const;
     // Fill, then the lines of those entries that are still there selected again.
     void Refill(const Selection& keep);
@@ -36,11 +33,16 @@ class FrmAllSch final : public ui::Form {
   private:
     void ListSchTime_Click();
     void ListSchYobi_Click();
+    void ListSchTime_DblClick();
+    void ListSchYobi_DblClick();
     void CmdDelTime_Click();
     void CmdDelYobi_Click();
     void CmdClose_Click();
     void CmdNewTime_Click();
     void CmdNewYobi_Click();
+    // Fills a dialog, for adding (nothing) or for changing that entry, shows it and hides this.
+    void OpenDateDialog(const std::optional<DateSchedule>& changing);
+    void OpenWeekdayDialog(const std::optional<WeekdaySchedule>& changing);
     // Asks; true when the user answered Yes and the window is still there to act.
     bool Confirm(const std::string& what);
     // What both delete buttons do with the selected row of `list`, whose table holds `Entry`s

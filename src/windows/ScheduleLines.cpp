@@ -61,6 +61,14 @@ std::string FormatJapaneseTime(seconds timeOfDay) {
                   static_cast<long>(t.minutes().count()));
 }
 
+std::string JapaneseWhen(const DateSchedule& e) {
+    return FormatJapaneseDateTime(e.DateTime);
+}
+
+std::string JapaneseWhen(const WeekdaySchedule& e) {
+    return DayPhrase(e.Code) + " " + FormatJapaneseTime(e.TimeOfDay);
+}
+
 std::string DateListLine(const DateSchedule& e) {
     return FitSchName(e.Name) + "\t" + FormatListDateTime(e.DateTime);
 }

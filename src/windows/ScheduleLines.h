@@ -28,6 +28,11 @@ std::string FormatJapaneseDateTime(std::chrono::local_seconds t);
 // "hh時mm分"
 std::string FormatJapaneseTime(std::chrono::seconds timeOfDay);
 
+// When an entry rings, as the messages name it under its name: "yyyy年mm月dd日 hh時mm分", or the
+// day phrase, a space and "hh時mm分" ("毎週月曜日 07時05分").
+std::string JapaneseWhen(const DateSchedule& e);
+std::string JapaneseWhen(const WeekdaySchedule& e);
+
 // A line of the list window's date list: name column, tab, "yyyy, mm/dd, hh:mm".
 std::string DateListLine(const DateSchedule& e);
 // A line of its weekday list: name column, tab, the code's display text, tab, "hh:mm".

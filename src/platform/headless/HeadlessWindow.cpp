@@ -138,6 +138,14 @@ void HeadlessWindow::PressKey(Key key) {
             return;
         }
         case Key::Enter:
+            if (focused_ && focused_->kind == ui::ControlKind::ListBox) {
+                ui::ListBox& list = GetListBox(focused_->name);
+                if (list.ListIndex() >= 0 && list.DblClick) {
+                    platform_.Dispatch(list.DblClick);
+                }
+                return;
+            }
+            [[fallthrough]];
         case Key::Space:
             if (focused_ && focused_->kind == ui::ControlKind::Button) {
                 Click(focused_->name);
@@ -181,6 +189,23 @@ void HeadlessWindow::SelectRow(std::string_view list, int row) {
     UserCanReach();
     GetListBox(list).SetFocus();
     platform_.Dispatch([&] { GetListBox(list).SetListIndex(row); });
+}
+
+void HeadlessWindow::DoubleClickRow(std::string_view list, int row) {
+    UserCanReach();
+    ui::ListBox& box = GetListBox(list);
+    box.SetFocus();
+    if (row < 0 || row >= box.Count()) {
+        return;
+    }
+    platform_.Dispatch([&] {
+        if (box.ListIndex() != row) {
+            box.SetListIndex(row);
+        }
+        if (box.DblClick) {
+            box.DblClick();
+        }
+    });
 }
 
 void HeadlessWindow::PickEntry(std::string_view combo, int entry) {

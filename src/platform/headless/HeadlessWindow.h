@@ -20,6 +20,7 @@ class HeadlessWindow final : public ui::Window {
 
     // ui::Window
     std::string Caption() const override { return spec_.caption; }
+    void SetCaption(std::string_view caption) override { spec_.caption = caption; }
     void Show() override;
     void Hide() override;
     bool Visible() const override { return visible_; }
@@ -33,11 +34,14 @@ class HeadlessWindow final : public ui::Window {
     // reports: HeadlessPlatform::MouseOnTray.)
     void PressButton(std::string_view name);
     void SelectRow(std::string_view list, int row);
+    // A double-click on a row: it is selected, then DblClick; on a row below the last, nothing.
+    void DoubleClickRow(std::string_view list, int row);
     void PickEntry(std::string_view combo, int entry);
     void Type(std::string_view control, std::string_view text);  // text box or combo text field
     void PressCloseBox();
     // A key pressed while the window has the keyboard: Tab and Shift+Tab move the focus through
-    // the tab stops, Enter and Space press a focused button, Esc does the window's escape.
+    // the tab stops, Enter and Space press a focused button, Enter on a list with a selected row
+    // is its DblClick, Esc does the window's escape.
     enum class Key { Tab, ShiftTab, Enter, Space, Escape };
     void PressKey(Key key);
     // What other programs and Windows send, each as an event. Not the user's input: they also

@@ -1,7 +1,10 @@
 #include "platform/win32/Controls.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/win32/Dpi.h"
 #include "platform/win32/utf16.h"
@@ -112,7 +115,47 @@ class WithItems : public Base {
     }
 };
 
-using Win32ListBox = WithItems<Win32Control<ui::ListBox>, ListBoxMessages>;
+// A list box tells a double-click on a line from one below the last line, which the
+// notification does not: it keeps whether the last double-click it took was on a line.
+class Win32ListBox final : public WithItems<Win32Control<ui::ListBox>, ListBoxMessages> {
+  public:
+    Win32ListBox(HWND hwnd, const ui::ControlSpec& layout) : WithItems(hwnd, layout) {
+        // Every list box has the same class procedure.
+        listBoxProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+    }
+    void Notify(WORD code) override {
+        if (code == LBN_DBLCLK) {
+            if (std::exchange(onLine_, false) && ListIndex() >= 0 && DblClick) {
+                DblClick();
+            }
+            return;
+        }
+        WithItems::Notify(code);
+    }
+
+  private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_LBUTTONDBLCLK) {
+            if (auto* self = static_cast<Win32ListBox*>(ControlBase::Of(hwnd))) {
+                self->onLine_ = self->OnLine(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+            }
+        }
+        return CallWindowProcW(listBoxProc_, hwnd, msg, wp, lp);
+    }
+    // Whether a point of the client area lies on a line (the nearest line is not enough).
+    bool OnLine(POINT at) const {
+        const LRESULT found = SendMessageW(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(at.x, at.y));
+        RECT line{};
+        return HIWORD(found) == 0 &&
+               SendMessageW(hwnd_, LB_GETITEMRECT, LOWORD(found),
+                            reinterpret_cast<LPARAM>(&line)) != LB_ERR &&
+               PtInRect(&line, at);
+    }
+
+    static inline WNDPROC listBoxProc_ = nullptr;
+    bool onLine_ = false;
+};
 
 class Win32ComboBox final : public WithItems<WithText<ui::ComboBox>, ComboBoxMessages> {
   public:
@@ -129,6 +172,11 @@ class Win32ComboBox final : public WithItems<WithText<ui::ComboBox>, ComboBoxMes
         WithItems::Clear();
     }
     void Notify(WORD code) override {
+        if (code == CBN_SETFOCUS) {
+            // All of it, so that typing replaces the value.
+            SendMessageW(hwnd_, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+            return;
+        }
         if (code == CBN_EDITCHANGE) {
             typed_ = true;
             if (Change) {

@@ -152,6 +152,13 @@ void Win32Window::Close() {
     Destroy();
 }
 
+void Win32Window::SetCaption(std::string_view caption) {
+    spec_.caption = caption;
+    if (window_) {
+        SetWindowTextW(hwnd(), Widen(caption).c_str());
+    }
+}
+
 void Win32Window::Show() {
     if (window_) {
         ShowWindow(hwnd(), SW_SHOW);
@@ -262,9 +269,16 @@ void Win32Window::CloseByUser() {
 
 void Win32Window::Enter() {
     ControlBase* focused = ControlHolding(GetFocus());
-    if (focused && focused->layout().kind == ui::ControlKind::Button &&
-        IsWindowEnabled(focused->hwnd())) {
+    if (!focused || !IsWindowEnabled(focused->hwnd())) {
+        return;
+    }
+    if (focused->layout().kind == ui::ControlKind::Button) {
         focused->Notify(BN_CLICKED);
+    } else if (focused->layout().kind == ui::ControlKind::ListBox) {
+        auto& list = static_cast<ui::ListBox&>(focused->Interface());
+        if (list.ListIndex() >= 0 && list.DblClick) {
+            list.DblClick();
+        }
     }
 }
 

@@ -26,6 +26,7 @@ class Win32Window final : public ui::Window {
     Win32Window& operator=(const Win32Window&) = delete;
 
     std::string Caption() const override { return spec_.caption; }
+    void SetCaption(std::string_view caption) override;
     void Show() override;
     void Hide() override;
     bool Visible() const override;
