@@ -88,15 +88,12 @@ struct App : support::RunningApp {
         Pick(w, combo, std::to_string(n));
     }
 
-    // Opens a line of a list for changing: a double-click on it, or Enter once it is selected.
-    HeadlessWindow& Change(bool dateList, int row, bool enter) {
-        const char* list = dateList ? "ListSchTime" : "ListSchYobi";
-        if (enter) {
-            W("FrmAllSch").SelectRow(list, row);
-            W("FrmAllSch").PressKey(HeadlessWindow::Key::Enter);
-        } else {
-            W("FrmAllSch").DoubleClickRow(list, row);
-        }
+    // Opens a line for changing: a double-click on a date line, Enter on a weekday line.
+    HeadlessWindow& Change(bool dateList, int row) {
+        HeadlessWindow& list = W("FrmAllSch");
+        list.SelectRow(dateList ? "ListSchTime" : "ListSchYobi", row);
+        dateList ? list.DoubleClickRow("ListSchTime", row)
+                 : list.PressKey(HeadlessWindow::Key::Enter);
         return W(dateList ? "AddNewTime" : "AddNewYobi");
     }
 
@@ -531,122 +528,69 @@ TEST(Addition, ExitWhileTheConfirmationIsOpenKeepsTheEntryAndOpensNothing) {
 
 // Changes ---------------------------------------------------------------------------------
 
-const std::string kChangeFile =
-    "三月,2028,3,1,9,0\r\n二月末,2028,2,28,9,0\r\n遠い,2045,1,1,0,0\r\n"
-    "朝会,WKD,9,0\r\nゴミ出し,MON,7,30\r\n";
-const std::string kDatesInOrder =
-    "二月末, 2028, 2, 28, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い, 2045, 1, 1, 0, 0\r\n";
-
-// The entry changes where it stands in the tables (and so in the file), though its line may
-// move in the list, where it is selected afterwards.
-TEST(Change, OpensTheLineFilledAndReplacesItsEntryInPlace) {
+// A change is checked as an addition is, leaving out the entry itself and the room (the date
+// table is full in the last three rows). It replaces the entry where it stands in the tables,
+// so in the file (written before the list's reorder), and its line is selected; refused, or
+// when the save fails, nothing changes.
+TEST(Change, IsCheckedAsAnAdditionAndReplacesItsEntryInPlace) {
+    const std::string file =
+        "三月,2028,3,1,9,0\r\n二月末,2028,2,28,9,0\r\n遠い,2045,1,1,0,0\r\n"
+        "朝会,WKD,9,0\r\nゴミ出し,MON,7,30\r\n";
     const struct {
-        bool date, enter;
-        int row;
-        std::string filled;  // the boxes as Shown, and the name
-        Prepare edit;
-        std::string confirmed, file;
+        int row;  // of the date list, or -1 for the weekday list's first
+        std::vector<std::pair<const char*, const char*>> edits;  // typed into a name, or picked
+        std::string shown, written;  // the box's text; the file ("": unchanged)
         int selected;
     } rows[] = {
-        {true, false, 0, "2028-2038 @2028, 1-12 @2, 1-29 @28, 0-23 @9, 0-59 @0 二月末",
-         [](App& app, HeadlessWindow& w) {
-             w.Type("TxtTimeTag", " 四月 ");
-             app.Pick(w, "CmbMt", 4);
-             app.Pick(w, "CmbDy", 1);
-         },
-         "四月\n2028年04月01日 09時00分",
-         "四月, 2028, 4, 1, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い, 2045, 1, 1, 0, 0\r\n"
-         "ゴミ出し,MON, 7, 30\r\n朝会,WKD, 9, 0\r\n",
-         1},
-        // A year the box does not offer is added in order; the same time is no double booking.
-        {true, true, 2,
-         "2028|2029|2030|2031|2032|2033|2034|2035|2036|2037|2038|2045 @2045, 1-12 @1, 1-31 @1, "
-         "0-23 @0, 0-59 @0 遠い",
-         [](App&, HeadlessWindow& w) { w.Type("TxtTimeTag", "遠い約束"); },
-         "遠い約束\n2045年01月01日 00時00分",
-         "二月末, 2028, 2, 28, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い約束, 2045, 1, 1, 0, 0\r\n"
-         "ゴミ出し,MON, 7, 30\r\n朝会,WKD, 9, 0\r\n",
-         2},
-        {false, true, 0,
-         "日|月|火|水|木|金|土|月～金|土日|毎日|月～土 @月, 0-23 @7, 0-59 @30 ゴミ出し",
-         [](App& app, HeadlessWindow& w) { app.Pick(w, "CmbYobi", "土日"); },
-         "ゴミ出し\n毎週土日曜日 07時30分",
-         kDatesInOrder + "ゴミ出し,WKE, 7, 30\r\n朝会,WKD, 9, 0\r\n", 1},
+        // clang-format off
+        {0, {{"TxtTimeTag", "　"}}, "スケジュール名を入力してください。", "", 0},
+        {0, {{"CmbDy", "9"}}, "過去の日時には変更できません。", "", 0},
+        {0, {{"CmbMt", "3"}, {"CmbDy", "1"}}, kDuplicateText, "", 0},
+        {-1, {{"CmbYobi", "月～金"}, {"CmbYbHr", "9"}, {"CmbYbMin", "0"}}, kDuplicateText, "", 0},
+        {0, {{"CmbMin", "1"}}, "Alarm_List.txtの書込み時にエラーが発生しました。", "", 0},
+        {0, {{"TxtTimeTag", " 四月 "}, {"CmbMt", "4"}, {"CmbDy", "1"}}, "四月\n2028年04月01日 09時00分",
+         "四月, 2028, 4, 1, 9, 0\r\n三月, 2028, 3, 1, 9, 0\r\n遠い, 2045, 1, 1, 0, 0\r\n", 1},
+        {2, {{"TxtTimeTag", "遠い約束"}}, "遠い約束\n2045年01月01日 00時00分",
+         "三月, 2028, 3, 1, 9, 0\r\n遠い約束, 2045, 1, 1, 0, 0\r\n", 99},  // after 97 "D"s
+        {-1, {{"CmbYobi", "土日"}}, "ゴミ出し\n毎週土日曜日 07時30分",
+         "ゴミ出し,WKE, 7, 30\r\n朝会,WKD, 9, 0\r\n", 98},  // after 97 "W"s and 朝会
+        // clang-format on
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.confirmed);
-        App app(kNow, kChangeFile);
-        HeadlessWindow& w = app.Change(r.date, r.row, r.enter);
-        const char* name = r.date ? "TxtTimeTag" : "TxtYobiTag";
-        const std::string shown =
-            r.date ? Shown(w, kDateBoxes) : Shown(w, {"CmbYobi", "CmbYbHr", "CmbYbMin"});
-        EXPECT_EQ(shown + " " + w.GetTextBox(name).Text(), r.filled);
+        SCOPED_TRACE(r.shown);
+        App app(kNow, file);
+        HeadlessWindow& w = app.Change(r.row >= 0, std::max(r.row, 0));
         EXPECT_EQ(w.Caption(), "   アラームスケジュールの変更");
-        EXPECT_FALSE(app.W("FrmAllSch").Visible());
-        r.edit(app, w);
-        w.PressButton("Cb_set");
-        EXPECT_EQ(app.Boxes(), std::vector<Box>{Ok("スケジュールを変更しました。\n\n" + r.confirmed,
-                                                   "変更完了")});
-        EXPECT_EQ(app.File(), r.file);
-        EXPECT_EQ(app.W("FrmAllSch").GetListBox(r.date ? "ListSchTime" : "ListSchYobi").ListIndex(),
-                  r.selected);
-        EXPECT_FALSE(w.Visible());
-        EXPECT_FALSE(app.module.AddTimeActive);
-        // "新規追加" adds again, offering the name of the last "設定".
-        HeadlessWindow& add = r.date ? app.OpenDate() : app.OpenWeekday();
-        EXPECT_EQ(add.Caption(), "   アラームスケジュールの追加");
-        EXPECT_EQ(add.GetTextBox(name).Text(), w.GetTextBox(name).Text());
-    }
-}
-
-// Refusals (a failed save among them) change nothing; full tables do not matter.
-TEST(Change, ChecksAsAnAdditionLeavingOutItselfAndTheRoom) {
-    const Prepare full = [](App& app, HeadlessWindow&) {
-        while (app.module.Tables.AppendDate({"D", At(2029, 1, 1, 0, 0)}) &&
+        for (const auto& [box, text] : r.edits) {
+            box[0] == 'T' ? w.Type(box, text) : app.Pick(w, box, text);
+        }
+        app.platform.disk().failAt = [&](WriteStep) { return r.shown.starts_with("Alarm"); };
+        while (&r >= &rows[5] && app.module.Tables.AppendDate({"D", At(2029, 1, 1, 0, 0)}) &&
                app.module.Tables.AppendWeekday({"W", "SUN", Hm(0, 0)})) {
         }
-    };
-    const std::tuple<bool, Prepare, std::string> rows[] = {
-        {true, [](App&, HeadlessWindow& w) { w.Type("TxtTimeTag", "　"); },
-         "スケジュール名を入力してください。"},
-        {true, [](App& app, HeadlessWindow& w) { app.Pick(w, "CmbDy", 9); },
-         "過去の日時には変更できません。"},
-        {true,
-         [](App& app, HeadlessWindow& w) {
-             app.Pick(w, "CmbMt", 3);
-             app.Pick(w, "CmbDy", 1);
-             app.Pick(w, "CmbMin", 0);
-         },
-         kDuplicateText},
-        {false,
-         [](App& app, HeadlessWindow& w) {
-             app.Pick(w, "CmbYobi", "月～金");
-             app.Pick(w, "CmbYbHr", 9);
-             app.Pick(w, "CmbYbMin", 0);
-         },
-         kDuplicateText},
-        {true,
-         [](App& app, HeadlessWindow&) {
-             app.platform.disk().failAt = [](WriteStep s) { return s == WriteStep::Flush; };
-         },
-         "Alarm_List.txtの書込み時にエラーが発生しました。"},
-        {true, full, "スケジュールを変更しました。\n\n二月末\n2028年02月28日 09時01分"},
-        {false, full, "スケジュールを変更しました。\n\nゴミ出し\n毎週月曜日 07時31分"},
-    };
-    for (const auto& [date, prepare, text] : rows) {
-        SCOPED_TRACE(text);
-        App app(kNow, kChangeFile);
-        HeadlessWindow& w = app.Change(date, 0, false);
-        app.Pick(w, date ? "CmbMin" : "CmbYbMin", date ? 1 : 31);
-        prepare(app, w);
-        const ScheduleTables before = app.module.Tables;
+        const std::string before = app.File();
         w.PressButton("Cb_set");
         ASSERT_EQ(app.platform.boxes.size(), 1u);
-        EXPECT_EQ(app.platform.boxes[0].text, text);
-        const bool refused = !text.starts_with("スケジュールを変更");
-        EXPECT_EQ(app.module.Tables == before, refused);
-        EXPECT_EQ(w.Visible(), refused);
+        EXPECT_NE(app.platform.boxes[0].text.find(r.shown), std::string::npos);
+        EXPECT_EQ(w.Visible(), r.written.empty());
+        EXPECT_NE(app.File().find(r.written.empty() ? before : r.written), std::string::npos);
+        EXPECT_EQ(
+            app.W("FrmAllSch").GetListBox(r.row >= 0 ? "ListSchTime" : "ListSchYobi").ListIndex(),
+            r.selected);
     }
+    // Filled with the entry, the year box offering its year in order; "新規追加" adds again,
+    // offering the name the box held for adding.
+    App app(kNow, file);
+    app.OpenDate().Type("TxtTimeTag", "会議");
+    app.W("AddNewTime").PressButton("Cb_cancel");
+    HeadlessWindow& w = app.Change(true, 2);
+    EXPECT_EQ(
+        Shown(w, kDateBoxes) + " " + w.GetTextBox("TxtTimeTag").Text(),
+        "2028|2029|2030|2031|2032|2033|2034|2035|2036|2037|2038|2045 @2045, 1-12 @1, 1-31 @1, "
+        "0-23 @0, 0-59 @0 遠い");
+    w.PressKey(HeadlessWindow::Key::Escape);
+    EXPECT_EQ(app.OpenDate().Caption(), "   アラームスケジュールの追加");
+    EXPECT_EQ(w.GetTextBox("TxtTimeTag").Text(), "会議");
 }
 
 // Leaving and reopening --------------------------------------------------------------------

@@ -264,49 +264,44 @@ TEST_F(Dialogs, SetRefusesADayTheMonthDoesNotHave) {
 // --- the current minute
 // ---------------------------------------------------------------------------
 
-// An entry for 09:01 added just before it, in its first second after the tick examined that
-// second, or after a time sync stepped the clock back from 09:01:03 to 09:00:58, rings exactly
-// once.
+// An entry for 09:01 added (or an entry changed to it) just before it, in its first second after
+// the tick examined that second, or after a time sync stepped the clock back from 09:01:03 to
+// 09:00:58, rings exactly once.
 TEST_F(Dialogs, AnEntryForTheCurrentMinuteRingsOnce) {
-    for (const char* file : {"", "後で,2027,3,10,12,0\r\n後で,EVD,12,0\r\n"}) {  // added, changed
-        for (const bool date : {true, false}) {
-            for (const int ms : {-300, 400, -2000}) {
-                SCOPED_TRACE(testing::Message()
-                             << (date ? "date " : "weekday ") << ms << " ms " << file);
-                support::RunningApp app(kNow);
-                app.Start(file);
-                app.platform.Advance(milliseconds(50'000));
-                app.Menu("mnuShowAllSch");
-                if (*file) {
-                    app.W("FrmAllSch").DoubleClickRow(date ? "ListSchTime" : "ListSchYobi", 0);
-                } else {
-                    app.W("FrmAllSch").PressButton(date ? "CmdNewTime" : "CmdNewYobi");
-                }
-                HeadlessWindow& w = app.W(date ? "AddNewTime" : "AddNewYobi");
-                w.Type(date ? "TxtTimeTag" : "TxtYobiTag", "今すぐ");
-                w.PickEntry(date ? "CmbMin" : "CmbYbMin", 1);
-                w.PickEntry(date ? "CmbHr" : "CmbYbHr", 9);
-                const LocalMilliseconds at{At(2027, 3, 10, 9, 1).time_since_epoch() +
-                                           milliseconds(ms)};
-                if (ms == -2000) {
-                    app.platform.Advance(at + milliseconds(5000) - app.platform.Now());
-                    app.platform.SetNow(At(2027, 3, 10, 9, 0, 58));
-                }
-                app.platform.Advance(at - app.platform.Now());
-                w.PressButton("Cb_set");
-                ASSERT_EQ(app.platform.boxes.size(), 1u);
-                EXPECT_EQ(app.platform.boxes[0].title, *file ? "変更完了" : "新規追加完了");
-                app.platform.Advance(milliseconds(120'000));
-                EXPECT_EQ(app.Count("sound C:/Pelmora/SOUND.wav"), 1);
-                EXPECT_EQ(app.W("FrmAlart").GetLabel("Label1").Text(), "今すぐ");
-                // Its name changed once more within the minute: it has rung, and does not again.
-                if (ms == 400) {
-                    app.platform.SetNow(At(2027, 3, 10, 9, 1, 0));
-                    app.W("FrmAllSch").DoubleClickRow(date ? "ListSchTime" : "ListSchYobi", 0);
-                    app.W(date ? "AddNewTime" : "AddNewYobi").PressButton("Cb_set");
-                    EXPECT_EQ(app.Count("sound C:/Pelmora/SOUND.wav"), 1);
-                }
+    for (const int kind : {0, 1, 2, 3}) {  // a date or a weekday entry, added or changed
+        const bool date = kind % 2 == 0;
+        const char* file = kind < 2 ? "" : "後で,2027,3,10,12,0\r\n後で,EVD,12,0\r\n";
+        for (const int ms : {-300, 400, -2000}) {
+            SCOPED_TRACE(testing::Message() << kind << " " << ms << " ms");
+            support::RunningApp app(kNow);
+            app.Start(file);
+            app.platform.Advance(milliseconds(50'000));
+            app.Menu("mnuShowAllSch");
+            if (*file) {
+                app.W("FrmAllSch").DoubleClickRow(date ? "ListSchTime" : "ListSchYobi", 0);
+            } else {
+                app.W("FrmAllSch").PressButton(date ? "CmdNewTime" : "CmdNewYobi");
             }
+            HeadlessWindow& w = app.W(date ? "AddNewTime" : "AddNewYobi");
+            w.Type(date ? "TxtTimeTag" : "TxtYobiTag", "今すぐ");
+            w.PickEntry(date ? "CmbMin" : "CmbYbMin", 1);
+            w.PickEntry(date ? "CmbHr" : "CmbYbHr", 9);
+            const LocalMilliseconds at{At(2027, 3, 10, 9, 1).time_since_epoch() + milliseconds(ms)};
+            if (ms == -2000) {
+                app.platform.Advance(at + milliseconds(5000) - app.platform.Now());
+                app.platform.SetNow(At(2027, 3, 10, 9, 0, 58));
+            }
+            app.platform.Advance(at - app.platform.Now());
+            w.PressButton("Cb_set");
+            ASSERT_EQ(app.platform.boxes.size(), 1u);
+            EXPECT_EQ(app.platform.boxes[0].title, *file ? "変更完了" : "新規追加完了");
+            if (ms == 400) {  // set again within its minute: it has rung, and does not again
+                app.W("FrmAllSch").DoubleClickRow(date ? "ListSchTime" : "ListSchYobi", 0);
+                app.W(date ? "AddNewTime" : "AddNewYobi").PressButton("Cb_set");
+            }
+            app.platform.Advance(milliseconds(120'000));
+            EXPECT_EQ(app.Count("sound C:/Pelmora/SOUND.wav"), 1);
+            EXPECT_EQ(app.W("FrmAlart").GetLabel("Label1").Text(), "今すぐ");
         }
     }
 }

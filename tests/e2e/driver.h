@@ -204,6 +204,8 @@ int ListBoxSelection(HWND list);  // LB_GETCURSEL, -1 for none
 // Selects a row as the mouse does: WM_LBUTTONDOWN and WM_LBUTTONUP at the centre of the row's
 // LB_GETITEMRECT, so the list box itself notifies its owner (LBN_SELCHANGE with LBS_NOTIFY).
 bool ClickListRow(HWND list, int row);
+// A double click there the same way: down, up, WM_LBUTTONDBLCLK, up (LBN_DBLCLK with LBS_NOTIFY).
+bool DoubleClickListRow(HWND list, int row);
 
 // Combo boxes: the entries of the drop-down list, the selected entry, and its text field.
 std::vector<std::wstring> ComboEntries(HWND combo);

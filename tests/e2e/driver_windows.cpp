@@ -285,6 +285,17 @@ bool ClickListRow(HWND list, int row) {
            SendMessageTimeoutW(list, WM_LBUTTONUP, 0, at, SMTO_ABORTIFHUNG, 3000, &result);
 }
 
+bool DoubleClickListRow(HWND list, int row) {
+    RECT r{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    DWORD_PTR result = 0;
+    return ClickListRow(list, row) &&
+           SendMessageTimeoutW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at, SMTO_ABORTIFHUNG, 3000,
+                               &result) &&
+           SendMessageTimeoutW(list, WM_LBUTTONUP, 0, at, SMTO_ABORTIFHUNG, 3000, &result);
+}
+
 std::vector<std::wstring> ComboEntries(HWND combo) {
     return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }

@@ -31,6 +31,7 @@ inline constexpr const wchar_t* kSplashCaption = L" ";
 inline constexpr const wchar_t* kAlarmCaption = L"  時間です。";
 inline constexpr const wchar_t* kTodayCaption = L"  今日のアラームスケジュール";
 inline constexpr const wchar_t* kAddCaption = L"   アラームスケジュールの追加";  // both dialogs
+inline constexpr const wchar_t* kChangeCaption = L"   アラームスケジュールの変更";
 // The tray menu's items, separators not counted.
 inline constexpr int kMenuList = 0;
 inline constexpr int kMenuToday = 1;

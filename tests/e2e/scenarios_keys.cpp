@@ -59,6 +59,16 @@ bool Tab(Checks& c, HWND window, HWND next, const std::wstring& what) {
            ExpectFocus(c, next, what);
 }
 
+// Tab until `control` has the focus (at most eight times); then it must have it.
+bool TabRoundTo(Checks& c, HWND window, HWND control, const std::wstring& what) {
+    for (int i = 0; i < 8 && !HasFocus(control); ++i) {
+        HWND before = FocusIn(window);
+        PressKey(window, VK_TAB);
+        WaitUntil([&] { return FocusIn(window) != before; }, Ms(3000));
+    }
+    return ExpectFocus(c, control, what);
+}
+
 bool Gone(HWND window) {
     return !IsWindow(window) || !IsWindowVisible(window);
 }
@@ -206,12 +216,7 @@ int KeysAddDelete(const Options& o) {
     if (!c.Expect(WaitUntil([&] { return IsVisible(lw->window); }, Ms(3000)),
                   L"the list window did not come back"))
         return c.failures();
-    for (int i = 0; i < 8 && !HasFocus(lw->dates); ++i) {
-        HWND before = FocusIn(lw->window);
-        PressKey(lw->window, VK_TAB);
-        WaitUntil([&] { return FocusIn(lw->window) != before; }, Ms(3000));
-    }
-    if (!ExpectFocus(c, lw->dates, L"Tab round to the date list"))
+    if (!TabRoundTo(c, lw->window, lw->dates, L"Tab round to the date list"))
         return c.failures();
     PressKey(lw->window, VK_DOWN);
     c.Expect(WaitUntil([&] { return IsWindowEnabled(lw->deleteDate) != FALSE; }, Ms(3000)),
@@ -239,6 +244,84 @@ int KeysAddDelete(const Options& o) {
         SetForegroundWindow(lw->window);
     }
     ExpectFocus(c, lw->dates, L"after the deletion");
+    return c.failures();
+}
+
+// Schedules changed from the list window (a double click on a date line, Enter on a weekday line):
+// Esc keeps the entry, "設定" replaces it; a number box reached by Tab is typed over whole.
+int ChangeSchedule(const Options& o) {
+    Checks c;
+    const std::string file = Cp932(DateLine(L"会議", LocalAt(2027, 3, 11, 9, 0)) +
+                                   DateLine(L"歯医者", LocalAt(2027, 3, 11, 10, 30)) +
+                                   WeekdayLine(L"ゴミ出し", L"MON", LocalAt(2027, 3, 15, 7, 0)));
+    auto run = StartOn(c, o, L"change-schedule", file, LocalAt(2027, 3, 10, 9, 0, 0));
+    auto lw = run ? OpenListWindow(c, *run) : std::nullopt;
+    if (!lw)
+        return c.failures() + 1;
+    // The dialog in place of the list window, its boxes left to right and its name showing `shown`.
+    auto open = [&](const std::wstring& shown, const std::wstring& what) -> HWND {
+        HWND d = WaitTopWindow({kChangeCaption, run->pid(), true}, Ms(5000));
+        if (!c.Expect(d && WaitUntil([&] { return !IsVisible(lw->window); }, Ms(2000)),
+                      what + L": no change dialog in place of the list window"))
+            return nullptr;
+        std::wstring texts;
+        for (HWND box : ControlsOfClass(d, L"ComboBox"))
+            texts += TextOf(ComboEdit(box)) + L" ";
+        c.ExpectEq(texts + TextOf(Only(ControlsOfClass(d, L"Edit"))), shown, what + L": the boxes");
+        return d;
+    };
+    // "設定": the box confirms `entry`; after OK the list window is back, row `row` selected.
+    auto set = [&](HWND d, HWND list, int row, const std::wstring& entry,
+                   const std::wstring& what) {
+        PostMessageW(Only(ButtonsCaptioned(d, L"設定")), BM_CLICK, 0, 0);
+        auto box = WaitMessageBox(run->pid(), L"変更完了", kBoxDeadline);
+        ExpectBox(c, box, L"変更完了", L"スケジュールを変更しました。\n\n" + entry, false, what);
+        const bool back = box && AnswerMessageBox(*box, IDOK) &&
+                          WaitUntil([&] { return IsVisible(lw->window) && Gone(d); }, Ms(5000));
+        c.Expect(back && ListBoxSelection(list) == row,
+                 what + L": no list window after OK with row " + N(row) + L" selected");
+    };
+
+    // 1.-2. The date line double-clicked twice; "45" typed over the minute; Esc keeps the entry.
+    HWND date = nullptr;
+    for (int use = 1; use <= 2; ++use) {
+        const std::wstring what = L"use " + N(use) + L" of the date dialog";
+        if (!DoubleClickListRow(lw->dates, 1) || !(date = open(L"2027 3 11 10 30 歯医者", what)))
+            return c.failures() + 1;
+        HWND minute = ControlsOfClass(date, L"ComboBox").back();
+        if (TabRoundTo(c, date, minute, what + L": Tab round to the minute box") &&
+            TypeChars(FocusIn(date), L"45"))
+            c.ExpectEq(TextOf(ComboEdit(minute)), L"45", what + L": the minute box after 45");
+        if (use == 2)
+            break;
+        PressKey(date, VK_ESCAPE);
+        c.Expect(WaitUntil([&] { return IsVisible(lw->window) && Gone(date); }, Ms(3000)),
+                 L"Esc did not bring the list window back");
+        c.Expect(ReadBytes(run->folder.scheduleFile()) == file, L"Alarm_List.txt changed by Esc");
+    }
+    HWND name = Only(ControlsOfClass(date, L"Edit"));
+    if (Tab(c, date, name, L"Tab to the name box"))
+        TypeChars(name, L"歯科検診");
+    c.ExpectEq(TextOf(name), L"歯科検診", L"the name box after typing");
+    Screenshot(L"change-date-dialog", date);
+    set(date, lw->dates, 1, L"歯科検診\n2027年03月11日 10時45分", L"the date change");
+
+    // 3. Enter on the clicked weekday line; Down in the weekday box: Monday to Tuesday.
+    if (ClickListRow(lw->weekdays, 0) && ExpectFocus(c, lw->weekdays, L"the weekday list"))
+        PressKey(lw->window, VK_RETURN);
+    HWND weekday = open(L"月 7 0 ゴミ出し", L"Enter on the weekday line");
+    if (!weekday)
+        return c.failures();
+    HWND day = ControlsOfClass(weekday, L"ComboBox")[0];
+    c.Expect(PressComboKey(day, VK_DOWN) && TextOf(ComboEdit(day)) == L"火",
+             L"Down in the weekday box did not pick 火");
+    set(weekday, lw->weekdays, 0, L"ゴミ出し\n毎週火曜日 07時00分", L"the weekday change");
+
+    // 4. Each entry once, changed where it stood.
+    ExpectFile(
+        c, run->folder,
+        L"会議, 2027, 3, 11, 9, 0\r\n歯科検診, 2027, 3, 11, 10, 45\r\nゴミ出し,TUE, 7, 0\r\n",
+        L"Alarm_List.txt after the changes");
     return c.failures();
 }
 
