@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes README.md's pictures (docs/img/*.png) from the screenshots of an end-to-end run that
-# took them: startup, exit, evd-rings, today-window, add-date and dpi-144 (run-e2e.sh with no
-# scenario named runs them all).
+# took them: startup, exit, evd-rings, today-window, add-date, change-schedule (for
+# change-date.png) and dpi-144 (run-e2e.sh with no scenario named runs them all).
 #
 #   scripts/readme-screenshots.sh SCREENSHOTS_FOLDER
 #
@@ -25,6 +25,7 @@ pictures=(
     "today-window.png=today-window-window.png"
     "missed-alarms.png=missed-alarms-window.png"
     "add-date.png=add-date-dialog-window.png"
+    "change-date.png=change-date-dialog-window.png"
     "list-window-144dpi.png=dpi144-list-window-window.png"
     "add-date-144dpi.png=dpi144-add-date-window.png"
 )
