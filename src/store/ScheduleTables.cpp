@@ -43,8 +43,8 @@ bool Replace(std::array<Entry, N>& slots, std::int16_t count, std::int16_t k, En
 }
 
 template <typename Entry, std::size_t N>
-std::optional<std::int16_t> Find(const std::array<Entry, N>& slots, std::int16_t count,
-                                 const Entry& entry) {
+std::optional<std::int16_t> FindIn(const std::array<Entry, N>& slots, std::int16_t count,
+                                   const Entry& entry) {
     const auto end = slots.begin() + count;
     const auto at = std::find(slots.begin(), end, entry);
     if (at == end) {
@@ -93,12 +93,12 @@ bool ScheduleTables::ReplaceWeekday(std::int16_t k, WeekdaySchedule entry) {
     return Replace(weekdays_, weekdayCount_, k, std::move(entry));
 }
 
-std::optional<std::int16_t> ScheduleTables::FindDate(const DateSchedule& entry) const {
-    return Find(dates_, dateCount_, entry);
+std::optional<std::int16_t> ScheduleTables::Find(const DateSchedule& entry) const {
+    return FindIn(dates_, dateCount_, entry);
 }
 
-std::optional<std::int16_t> ScheduleTables::FindWeekday(const WeekdaySchedule& entry) const {
-    return Find(weekdays_, weekdayCount_, entry);
+std::optional<std::int16_t> ScheduleTables::Find(const WeekdaySchedule& entry) const {
+    return FindIn(weekdays_, weekdayCount_, entry);
 }
 
 std::int16_t ScheduleTables::PurgePastDates(const Clock& clock) {

@@ -65,8 +65,8 @@ class ScheduleTables {
 
     // The number of the first entry equal to `entry` (name and date-time; name, code and time),
     // or nothing.
-    std::optional<std::int16_t> FindDate(const DateSchedule& entry) const;
-    std::optional<std::int16_t> FindWeekday(const WeekdaySchedule& entry) const;
+    std::optional<std::int16_t> Find(const DateSchedule& entry) const;
+    std::optional<std::int16_t> Find(const WeekdaySchedule& entry) const;
 
     // Removes every date entry that is due now or past, reading the clock for each entry; the
     // scan also stops at an empty slot. Weekday entries never expire. Returns the number kept.

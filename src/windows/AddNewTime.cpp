@@ -142,13 +142,10 @@ void AddNewTime::Cb_set_Click() {
     if (window().Closed()) {
         return;  // the program was ended while a box of the reading was open
     }
-    // The entry being changed, found again in the tables as they now are.
-    std::optional<std::int16_t> k;
-    if (const auto& changing = purpose_.Changing()) {
-        if (!(k = tables_.FindDate(*changing))) {
-            active_ = false;
-            return ChangedEntryGone(platform_, host_, window());
-        }
+    const std::optional<std::int16_t> k = purpose_.Target(tables_);
+    if (k == 0) {
+        active_ = false;
+        return ChangedEntryGone(platform_, host_, window());
     }
     const std::string name = SafeName(TrimBlanks(WithoutLineBreaks(TxtTimeTag.Text())));
     if (!CheckRoomAndName(platform_, tables_, name, !k)) {

@@ -97,12 +97,9 @@ void AddNewYobi::Cb_set_Click() {
     if (window().Closed()) {
         return;  // the program was ended while a box of the reading was open
     }
-    // The entry being changed, found again in the tables as they now are.
-    std::optional<std::int16_t> k;
-    if (const auto& changing = purpose_.Changing()) {
-        if (!(k = tables_.FindWeekday(*changing))) {
-            return ChangedEntryGone(platform_, host_, window());
-        }
+    const std::optional<std::int16_t> k = purpose_.Target(tables_);
+    if (k == 0) {
+        return ChangedEntryGone(platform_, host_, window());
     }
     // The name is stored as typed, blanks and all.
     const std::string name = SafeName(TxtYobiTag.Text());

@@ -52,8 +52,14 @@ class DialogPurpose {
         dialog.SetCaption(kChangeCaption);
     }
     void Saved() { changing_.reset(); }
-    // The entry being changed, as it was when the dialog opened; nothing while adding.
-    const std::optional<Entry>& Changing() const { return changing_; }
+    // What "設定" acts on: nothing while adding; while changing, the number of the entry being
+    // changed in the tables as they now are (found by value), or 0 when it is gone.
+    std::optional<std::int16_t> Target(const ScheduleTables& tables) const {
+        if (!changing_) {
+            return std::nullopt;
+        }
+        return tables.Find(*changing_).value_or(0);
+    }
 
   private:
     std::optional<Entry> changing_;

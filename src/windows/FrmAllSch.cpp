@@ -14,7 +14,7 @@ constexpr std::string_view kDeleteTitle = "スケジュールの削除";
 constexpr std::string_view kNotFoundText = "削除するスケジュールが見つかりません。";
 constexpr std::string_view kNotFoundTitle = "警告";
 
-// The two tables as the list window sees them: count, entry k, removal, search.
+// The two tables as the list window sees them: count, entry k, removal.
 template <typename Entry>
 struct Table;
 
@@ -27,9 +27,6 @@ struct Table<DateSchedule> {
     static std::int16_t Count(const ScheduleTables& t) { return t.DateCount(); }
     static const DateSchedule& At(const ScheduleTables& t, std::int16_t k) { return t.Date(k); }
     static void Remove(ScheduleTables& t, std::int16_t k) { t.RemoveDate(k); }
-    static std::optional<std::int16_t> Find(const ScheduleTables& t, const DateSchedule& e) {
-        return t.FindDate(e);
-    }
 };
 
 template <>
@@ -39,9 +36,6 @@ struct Table<WeekdaySchedule> {
         return t.Weekday(k);
     }
     static void Remove(ScheduleTables& t, std::int16_t k) { t.RemoveWeekday(k); }
-    static std::optional<std::int16_t> Find(const ScheduleTables& t, const WeekdaySchedule& e) {
-        return t.FindWeekday(e);
-    }
 };
 
 template <typename Entry>
@@ -55,7 +49,7 @@ std::optional<Entry> SelectedIn(const ScheduleTables& t, const ui::ListBox& list
 
 template <typename Entry>
 void SelectAgain(const ScheduleTables& t, ui::ListBox& list, const std::optional<Entry>& entry) {
-    if (const auto k = entry ? Table<Entry>::Find(t, *entry) : std::nullopt) {
+    if (const auto k = entry ? t.Find(*entry) : std::nullopt) {
         list.SetListIndex(*k - 1);
     }
 }
@@ -189,7 +183,7 @@ void FrmAllSch::DeleteSelected(ui::ListBox& list) {
     if (window().Closed()) {
         return;
     }
-    const std::optional<std::int16_t> k = T::Find(tables_, *entry);
+    const std::optional<std::int16_t> k = tables_.Find(*entry);
     if (!k) {
         platform_.MsgBox(kNotFoundText, kNotFoundTitle, ui::Buttons::Ok, ui::Icon::None);
         if (!window().Closed()) {
