@@ -409,6 +409,10 @@ TEST(WeekdayBox, TypingWarnsAndSelectsTodayPickingDoesNot) {
     EXPECT_EQ(w.GetComboBox("CmbYobi").Text(), "木");
     w.Type("CmbYobi", "月曜");  // every edit warns
     EXPECT_EQ(app.platform.boxes.size(), 2u);
+    // While changing, the entry's own weekday comes back.
+    App change(kNow, "ゴミ出し,MON,7,30\r\n");
+    change.Change(false, 0).Type("CmbYobi", "火");
+    EXPECT_EQ(change.W("AddNewYobi").GetComboBox("CmbYobi").Text(), "月");
 }
 
 TEST(WeekdayBox, NoSelectionAtTheAdditionTakesTodaySilently) {

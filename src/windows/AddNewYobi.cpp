@@ -62,16 +62,15 @@ AddNewYobi::AddNewYobi(ui::Platform& platform, ScheduleTables& tables, ScheduleH
 
 void AddNewYobi::SetUpYobiCmb(std::chrono::local_seconds now) {
     purpose_.ForAdding(window(), TxtYobiTag);
-    FillBoxes(TimeOfDayOf(now), WeekdayNumberOf(now));
+    FillBoxes(TimeOfDayOf(now));
 }
 
-void AddNewYobi::SetUpChange(const WeekdaySchedule& entry, std::chrono::local_seconds now) {
+void AddNewYobi::SetUpChange(const WeekdaySchedule& entry) {
     purpose_.ForChanging(window(), TxtYobiTag, entry);
-    const int number = WeekDayString(entry.Code);
-    FillBoxes(entry.TimeOfDay, IdxToYobiTag(number).empty() ? WeekdayNumberOf(now) : number);
+    FillBoxes(entry.TimeOfDay);
 }
 
-void AddNewYobi::FillBoxes(std::chrono::seconds timeOfDay, int weekdayNumber) {
+void AddNewYobi::FillBoxes(std::chrono::seconds timeOfDay) {
     const std::chrono::hh_mm_ss time{timeOfDay};
     FillNumbers(CmbYbHr, 0, 23, static_cast<int>(time.hours().count()));
     FillNumbers(CmbYbMin, 0, 59, static_cast<int>(time.minutes().count()));
@@ -80,16 +79,20 @@ void AddNewYobi::FillBoxes(std::chrono::seconds timeOfDay, int weekdayNumber) {
     for (std::string_view code : WeekdayCodes) {
         CmbYobi.AddItem(WeekdayLabel(code));
     }
-    CmbYobi.SetListIndex(weekdayNumber - 1);
+    SelectWeekday();
 }
 
-void AddNewYobi::SelectToday() {
-    CmbYobi.SetListIndex(WeekdayNumberOf(platform_.clock().Now()) - 1);
+void AddNewYobi::SelectWeekday() {
+    // While changing, the entry's own: a slip of the keyboard never moves the entry elsewhere.
+    const auto& changing = purpose_.Changing();
+    const int number = changing ? WeekDayString(changing->Code) : 0;
+    CmbYobi.SetListIndex(
+        (IdxToYobiTag(number).empty() ? WeekdayNumberOf(platform_.clock().Now()) : number) - 1);
 }
 
 void AddNewYobi::CmbYobi_Change() {
     Warn(platform_, kPickWeekdayText, kWarningTitle);
-    SelectToday();
+    SelectWeekday();
 }
 
 void AddNewYobi::Cb_set_Click() {
@@ -107,7 +110,7 @@ void AddNewYobi::Cb_set_Click() {
         return;
     }
     if (CmbYobi.ListIndex() < 0) {
-        SelectToday();
+        SelectWeekday();
     }
     const int p = CmbYobi.ListIndex();
     const auto hour = TakeNumber(CmbYbHr);

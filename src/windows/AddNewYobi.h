@@ -25,7 +25,7 @@ class AddNewYobi final : public ui::Form {
     // runs it before every opening); the name box keeps its text.
     void SetUpYobiCmb(std::chrono::local_seconds now);
     // The same for changing `entry`: its name, weekday and time selected.
-    void SetUpChange(const WeekdaySchedule& entry, std::chrono::local_seconds now);
+    void SetUpChange(const WeekdaySchedule& entry);
 
     ui::TextBox& TxtYobiTag;
     ui::ComboBox& CmbYobi;
@@ -36,9 +36,10 @@ class AddNewYobi final : public ui::Form {
     void CmbYobi_Change();
     void Cb_set_Click();
     void Cb_cancel_Click();
-    void SelectToday();
-    // The time boxes on `timeOfDay`, the weekday box on the code numbered `weekdayNumber`.
-    void FillBoxes(std::chrono::seconds timeOfDay, int weekdayNumber);
+    // Today's weekday; while changing, the entry's.
+    void SelectWeekday();
+    // The time boxes on `timeOfDay`, the weekday box on SelectWeekday's.
+    void FillBoxes(std::chrono::seconds timeOfDay);
 
     ui::Platform& platform_;
     ScheduleTables& tables_;

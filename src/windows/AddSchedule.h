@@ -60,6 +60,8 @@ class DialogPurpose {
         }
         return tables.Find(*changing_).value_or(0);
     }
+    // The entry being changed, as the dialog was opened with it; nothing while adding.
+    const std::optional<Entry>& Changing() const { return changing_; }
 
   private:
     std::optional<Entry> changing_;

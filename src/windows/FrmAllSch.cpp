@@ -239,11 +239,10 @@ void FrmAllSch::OpenDateDialog(const std::optional<DateSchedule>& changing) {
 
 void FrmAllSch::OpenWeekdayDialog(const std::optional<WeekdaySchedule>& changing) {
     AddNewYobi& dialog = host_.AddNewYobiForm();
-    const auto now = platform_.clock().Now();
     if (changing) {
-        dialog.SetUpChange(*changing, now);
+        dialog.SetUpChange(*changing);
     } else {
-        dialog.SetUpYobiCmb(now);
+        dialog.SetUpYobiCmb(platform_.clock().Now());
     }
     dialog.window().Show();
     window().Hide();
